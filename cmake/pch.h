@@ -1,0 +1,16 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+#include <memory>
+#include <stdexcept>
+#include <vector>
