@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for N seconds.
+#   run.sh <build-folder> [seconds]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build-fuzz}
+seconds=${2:-60}
+ls "$root"/tests/fuzz/*.cmake >/dev/null 2>&1 || { echo "fuzz: no targets"; exit 0; }
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+export CCACHE_DIR=${CCACHE_DIR:-$root/.cache/ccache}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DVOD_FUZZ=ON -DVOD_PCH=OFF -DVOD_BENCH=OFF -DBUILD_TESTING=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$build" --target fuzz_all -j "$(nproc)"
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+status=0
+for bin in "$build"/tests/fuzz/fuzz_*; do
+  [ -x "$bin" ] || continue
+  name=$(basename "$bin")
+  corpus="$build/corpus/$name"; mkdir -p "$corpus"
+  seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
+  echo "fuzz: $name for ${seconds}s"
+  if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 "$corpus" \
+        $( [ -d "$seeds" ] && echo "$seeds" ) >"$build/$name.log" 2>&1; then
+    echo "fuzz: $name FAILED"; tail -n 60 "$build/$name.log"; status=1
+  else
+    tail -n 1 "$build/$name.log"
+  fi
+done
+exit $status
