@@ -8,7 +8,10 @@
 // its own: they are cheap and this keeps the functions thread-safe.
 static const char* const kCodePage = "windows-936";
 
-QString ToWide(const QByteArray& gbk) { return ToWide(gbk.constData(), gbk.size()); }
+QString ToWide(const QByteArray& gbk)
+{
+    return ToWide(gbk.constData(), gbk.size());
+}
 
 QString ToWide(const char* gbk, qsizetype length)
 {

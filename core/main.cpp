@@ -1,4 +1,7 @@
 // Entry point of the station program.
 int VodMain(int argc, char** argv);
 
-int main(int argc, char** argv) { return VodMain(argc, argv); }
+int main(int argc, char** argv)
+{
+    return VodMain(argc, argv);
+}
