@@ -237,12 +237,13 @@ public:
     void Cancel();
     void Delete(); // throws DbError
 
+    struct Impl; // internal state (DataSet.cpp)
+
 signals:
     void Changed();
 
 private:
     friend class Field;
-    struct Impl;
     std::unique_ptr<Impl> d;
     void Notify();
 };

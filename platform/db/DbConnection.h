@@ -9,7 +9,8 @@
 //   Provider=PostgreSQL;Data Source=host;Port=5432;Initial Catalog=db;User ID=u;Password=p
 //   Provider=SQLOLEDB (or MSOLEDBSQL, SQLNCLI): SQL Server through ODBC/FreeTDS
 // Relative data sources are taken from the program folder (ExeDir); either
-// path separator is accepted.
+// path separator is accepted. A missing SQLite file is an error, unless the
+// string carries Create=1 (the demo generator and the tests create catalogues).
 //
 // Statements that carry outside input (guest ids, song numbers, card numbers,
 // room and computer names) bind their values: write '?' in the text and pass

@@ -1,0 +1,1303 @@
+#include "platform/db/DataSet.h"
+
+#include "platform/db/ColumnStore.h"
+#include "platform/db/DataSource.h"
+#include "platform/db/DbConnection.h"
+#include "platform/db/RecordFilter.h"
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QHash>
+#include <QLocale>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <numeric>
+#include <shared_mutex>
+#include <thread>
+
+using dbstore::Column;
+using dbstore::Store;
+
+namespace {
+
+struct SortKey
+{
+    int col = 0;
+    bool desc = false;
+};
+
+using Order = std::shared_ptr<const std::vector<quint32>>;
+
+// Sort ranks of a text column's distinct values in the Chinese (pinyin)
+// collation, ignoring case; equal texts get equal ranks.
+void ComputeRanks(Column& c)
+{
+    const quint32 n = c.dict.Size();
+    if (c.rankSize == n && c.rank.size() == n)
+        return;
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(n);
+    auto makeCollator = [] {
+        QCollator coll(QLocale(QLocale::Chinese, QLocale::China));
+        coll.setCaseSensitivity(Qt::CaseInsensitive);
+        return coll;
+    };
+    if (n > 20000) {
+        // Two halves on two threads, each with its own collator.
+        const quint32 half = n / 2;
+        std::vector<QCollatorSortKey> second;
+        second.reserve(n - half);
+        std::thread worker([&] {
+            QCollator coll = makeCollator();
+            for (quint32 i = half; i < n; ++i)
+                second.push_back(coll.sortKey(c.dict.View(i).toString()));
+        });
+        QCollator coll = makeCollator();
+        for (quint32 i = 0; i < half; ++i)
+            keys.push_back(coll.sortKey(c.dict.View(i).toString()));
+        worker.join();
+        for (auto& k : second)
+            keys.push_back(std::move(k));
+    } else {
+        QCollator coll = makeCollator();
+        for (quint32 i = 0; i < n; ++i)
+            keys.push_back(coll.sortKey(c.dict.View(i).toString()));
+    }
+    std::vector<quint32> idx(n);
+    std::iota(idx.begin(), idx.end(), 0u);
+    std::sort(idx.begin(), idx.end(), [&](quint32 a, quint32 b) {
+        const int r = keys[a].compare(keys[b]);
+        return r != 0 ? r < 0 : a < b;
+    });
+    c.rank.assign(n, 0);
+    quint32 rank = 0;
+    for (quint32 i = 0; i < n; ++i) {
+        if (i > 0 && keys[idx[i - 1]].compare(keys[idx[i]]) != 0)
+            ++rank;
+        c.rank[idx[i]] = rank;
+    }
+    c.rankSize = n;
+}
+
+// A sortable 64-bit image of a row's value: nulls first, then the values.
+struct KeyImage
+{
+    std::vector<quint64> v;
+};
+
+KeyImage MakeImage(const Column& c, size_t rows, bool desc)
+{
+    KeyImage img;
+    img.v.resize(rows);
+    for (size_t r = 0; r < rows; ++r) {
+        quint64 k;
+        if (c.nulls[r]) {
+            k = 0;
+        } else if (c.IsText()) {
+            k = quint64(c.rank[c.texts[r]]) + 1;
+        } else if (c.IsFloat()) {
+            double d = c.floats[r];
+            if (d == 0)
+                d = 0; // -0 sorts with 0
+            quint64 bits;
+            std::memcpy(&bits, &d, 8);
+            bits = (bits & 0x8000000000000000ull) ? ~bits : bits | 0x8000000000000000ull;
+            k = bits == 0 ? 1 : bits; // keep 0 for null
+            if (std::isnan(d))
+                k = ~0ull;
+        } else {
+            k = quint64(c.ints[r]) ^ 0x8000000000000000ull;
+            if (k == 0)
+                k = 1;
+        }
+        img.v[r] = desc ? ~k : k;
+    }
+    return img;
+}
+
+std::vector<quint32> Sort(Store& store, const std::vector<SortKey>& keys)
+{
+    const size_t n = store.rows;
+    for (const SortKey& k : keys)
+        if (store.cols[size_t(k.col)].IsText())
+            ComputeRanks(store.cols[size_t(k.col)]);
+    std::vector<KeyImage> images;
+    images.reserve(keys.size());
+    for (const SortKey& k : keys)
+        images.push_back(MakeImage(store.cols[size_t(k.col)], n, k.desc));
+    std::vector<quint32> perm(n);
+    std::iota(perm.begin(), perm.end(), 0u);
+    if (images.size() == 1) {
+        // One key: sort (key, row) pairs; the row breaks ties, which keeps the sort stable.
+        const quint64* v = images[0].v.data();
+        std::vector<std::pair<quint64, quint32>> pairs(n);
+        for (size_t r = 0; r < n; ++r)
+            pairs[r] = {v[r], quint32(r)};
+        std::sort(pairs.begin(), pairs.end());
+        for (size_t i = 0; i < n; ++i)
+            perm[i] = pairs[i].second;
+        return perm;
+    }
+    std::stable_sort(perm.begin(), perm.end(), [&](quint32 a, quint32 b) {
+        for (const KeyImage& img : images) {
+            if (img.v[a] != img.v[b])
+                return img.v[a] < img.v[b];
+        }
+        return false;
+    });
+    return perm;
+}
+
+} // namespace
+
+// ====================================================================== Impl
+
+struct DataSet::Impl
+{
+    // configuration
+    DbConnection* connection = nullptr;
+    QString table, command, dbfPath, updateTable, keyField;
+    QVariantList params;
+    QStringList removed;
+    bool readOnly = false;
+    bool autoRefresh = true;
+
+    std::unique_ptr<dbsource::Source> source;
+    bool active = false;
+
+    // storage; replaced or changed only under an exclusive lock
+    Store store;
+    mutable std::shared_mutex storeMutex;
+    std::atomic<quint64> generation{1}; // changes with every change of the rows
+    quint64 loadGeneration = 1;         // changes with every load (bookmarks)
+
+    // prepared sorts
+    std::mutex prepareMutex;
+    mutable std::mutex cacheMutex;
+    QHash<QString, Order> cache;
+    quint64 cacheGeneration = 0;
+
+    // filter
+    QString filterText;
+    std::unique_ptr<dbfilter::Node> filterTree;
+    std::unique_ptr<dbfilter::Predicate> predicate;
+    bool filtered = false;
+
+    // index
+    QString indexList;
+    Order order;
+
+    // view: rows that pass, in order; materialised on demand
+    std::vector<uint8_t> mask;
+    bool hasMask = false;
+    std::vector<quint32> rows;
+    size_t scan = 0;
+    int count = 0;
+
+    // cursor
+    int pos = 0;
+    bool eof = true;
+    bool bof = true;
+
+    // editing
+    State state = State::Inactive;
+    std::vector<QVariant> buffer;
+    std::vector<bool> changed;
+    qint64 editRow = -1;
+
+    int disabled = 0;
+    bool pending = false;
+
+    // ---------------------------------------------------------------
+    void RequireActive() const
+    {
+        if (!active)
+            throw DbError(QStringLiteral("the data set is not open"));
+    }
+
+    std::vector<SortKey> ParseList(const QString& list, const Store& s) const
+    {
+        std::vector<SortKey> keys;
+        const QStringList parts = list.split(u';', Qt::SkipEmptyParts);
+        for (const QString& raw : parts) {
+            QStringList words = raw.simplified().split(u' ', Qt::SkipEmptyParts);
+            if (words.isEmpty())
+                continue;
+            SortKey k;
+            if (words.size() >= 2) {
+                const QString dir = words.last().toUpper();
+                if (dir == QLatin1String("DESC") || dir == QLatin1String("DESCENDING")) {
+                    k.desc = true;
+                    words.removeLast();
+                } else if (dir == QLatin1String("ASC") || dir == QLatin1String("ASCENDING")) {
+                    words.removeLast();
+                }
+            }
+            QString name = words.join(u' ');
+            if (name.startsWith(u'[') && name.endsWith(u']'))
+                name = name.mid(1, name.size() - 2);
+            k.col = s.FindColumn(name);
+            if (k.col < 0)
+                throw FilterError(QStringLiteral("unknown field %1 in index field list %2").arg(name, list));
+            keys.push_back(k);
+        }
+        return keys;
+    }
+
+    static QString CacheKey(const std::vector<SortKey>& keys)
+    {
+        QString key;
+        for (const SortKey& k : keys)
+            key += QString::number(k.col) + (k.desc ? u'-' : u'+');
+        return key;
+    }
+
+    Order Cached(const QString& key) const
+    {
+        std::lock_guard lock(cacheMutex);
+        if (cacheGeneration != generation.load())
+            return nullptr;
+        return cache.value(key);
+    }
+
+    // The prepared order for a list, computing it when missing. Safe on any thread.
+    Order GetOrder(const QString& list)
+    {
+        std::vector<SortKey> keys;
+        {
+            std::shared_lock read(storeMutex);
+            keys = ParseList(list, store);
+        }
+        if (keys.empty())
+            return nullptr;
+        const QString key = CacheKey(keys);
+        if (Order o = Cached(key))
+            return o;
+        std::lock_guard prepare(prepareMutex);
+        if (Order o = Cached(key))
+            return o;
+        std::shared_lock read(storeMutex);
+        const quint64 gen = generation.load();
+        auto result = std::make_shared<const std::vector<quint32>>(Sort(store, keys));
+        std::lock_guard lock(cacheMutex);
+        if (gen == generation.load()) {
+            if (cacheGeneration != gen) {
+                cache.clear();
+                cacheGeneration = gen;
+            }
+            cache.insert(key, result);
+        }
+        return result;
+    }
+
+    void RowsChanged() { generation.fetch_add(1); }
+
+    bool Visible(size_t r) const { return !store.deleted[r] && (!hasMask || mask[r]); }
+
+    void RebuildView()
+    {
+        rows.clear();
+        scan = 0;
+        hasMask = filtered && predicate;
+        const size_t n = store.rows;
+        if (hasMask) {
+            mask.resize(n);
+            predicate->Eval(store, mask.data());
+        } else {
+            std::vector<uint8_t>().swap(mask);
+        }
+        if (order && order->size() != n)
+            order.reset(); // stale: rebuilt by RefreshOrder
+        size_t c = 0;
+        const uint8_t* del = store.deleted.data();
+        if (hasMask) {
+            const uint8_t* m = mask.data();
+            for (size_t r = 0; r < n; ++r)
+                c += m[r] & (del[r] == 0);
+        } else {
+            for (size_t r = 0; r < n; ++r)
+                c += del[r] == 0;
+        }
+        count = int(c);
+    }
+
+    void Extend(size_t upto)
+    {
+        const size_t n = store.rows;
+        const quint32* ord = order ? order->data() : nullptr;
+        while (rows.size() <= upto && scan < n) {
+            const quint32 r = ord ? ord[scan] : quint32(scan);
+            ++scan;
+            if (Visible(r))
+                rows.push_back(r);
+        }
+    }
+
+    qint64 CurrentRow()
+    {
+        if (!active || count == 0 || pos < 0 || pos >= count)
+            return -1;
+        Extend(size_t(pos));
+        return pos < int(rows.size()) ? rows[size_t(pos)] : -1;
+    }
+
+    int PositionOf(qint64 row)
+    {
+        if (row < 0 || size_t(row) >= store.rows || !Visible(size_t(row)))
+            return -1;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i] == row)
+                return int(i);
+        while (scan < store.rows) {
+            const size_t before = rows.size();
+            Extend(before);
+            if (rows.size() > before && rows.back() == row)
+                return int(before);
+        }
+        return -1;
+    }
+
+    void RefreshOrder() { order = indexList.isEmpty() ? nullptr : GetOrder(indexList); }
+
+    void BindFilter()
+    {
+        predicate.reset();
+        if (filterTree) {
+            try {
+                predicate = dbfilter::Bind(*filterTree, store);
+            } catch (const FilterError&) {
+                // The reloaded source lacks a field the filter names: it no longer applies.
+                filterTree.reset();
+                filterText.clear();
+            }
+        }
+    }
+
+    void ToFirst()
+    {
+        pos = 0;
+        bof = true;
+        eof = count == 0;
+    }
+
+    void Load()
+    {
+        Store fresh;
+        source->Load(fresh, removed);
+        {
+            std::unique_lock write(storeMutex);
+            store = std::move(fresh);
+            RowsChanged();
+            ++loadGeneration;
+        }
+        BindFilter();
+        try {
+            RefreshOrder();
+        } catch (const FilterError&) {
+            indexList.clear();
+            order.reset();
+        }
+        RebuildView();
+    }
+};
+
+// ====================================================================== Field
+
+static const Column& ColumnOf(DataSet::Impl& d, int index)
+{
+    return d.store.cols[size_t(index)];
+}
+
+QString Field::Name() const
+{
+    return m_pSet ? ColumnOf(*m_pSet->d, m_nIndex).name : QString();
+}
+
+FieldType Field::DataType() const
+{
+    return m_pSet ? ColumnOf(*m_pSet->d, m_nIndex).type : FieldType::String;
+}
+
+int Field::Size() const
+{
+    return m_pSet ? ColumnOf(*m_pSet->d, m_nIndex).size : 0;
+}
+
+int Field::Decimals() const
+{
+    return m_pSet ? ColumnOf(*m_pSet->d, m_nIndex).decimals : 0;
+}
+
+QVariant Field::Value() const
+{
+    if (!m_pSet)
+        return QVariant();
+    DataSet::Impl& d = *m_pSet->d;
+    if (size_t(m_nIndex) >= d.store.cols.size())
+        return QVariant();
+    if (d.state == DataSet::State::Edit || d.state == DataSet::State::Insert)
+        return d.buffer[size_t(m_nIndex)];
+    const qint64 row = d.CurrentRow();
+    if (row < 0)
+        return QVariant();
+    return d.store.cols[size_t(m_nIndex)].Get(size_t(row));
+}
+
+bool Field::IsNull() const
+{
+    const QVariant v = Value();
+    return !v.isValid() || v.isNull();
+}
+
+QString Field::AsString() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return QString();
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+        return QString::number(v.toDouble(), 'g', 15);
+    case QMetaType::QDateTime:
+        return dbstore::FormatDateTime(dbstore::EncodeDateTime(v.toDateTime()));
+    default:
+        return v.toString();
+    }
+}
+
+qint64 Field::AsInteger() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        const QString t = v.toString().trimmed();
+        if (t.isEmpty())
+            return 0;
+        bool ok = false;
+        const qlonglong i = t.toLongLong(&ok);
+        if (ok)
+            return i;
+        const double dd = t.toDouble(&ok);
+        if (ok && std::isfinite(dd))
+            return qint64(std::llround(dd));
+        throw DbError(QStringLiteral("'%1' is not a valid integer value for field %2").arg(t, Name()));
+    }
+    if (v.typeId() == QMetaType::Double)
+        return qint64(std::llround(v.toDouble()));
+    return v.toLongLong();
+}
+
+double Field::AsFloat() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        const QString t = v.toString().trimmed();
+        if (t.isEmpty())
+            return 0;
+        bool ok = false;
+        const double dd = t.toDouble(&ok);
+        if (!ok)
+            throw DbError(QStringLiteral("'%1' is not a valid floating point value for field %2").arg(t, Name()));
+        return dd;
+    }
+    return v.toDouble();
+}
+
+bool Field::AsBoolean() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return false;
+    if (v.typeId() == QMetaType::QString) {
+        const QString t = v.toString().trimmed().toLower();
+        return t == QLatin1String("1") || t == QLatin1String("true") || t == QLatin1String("-1") ||
+               t == QLatin1String("t") || t == QLatin1String("yes");
+    }
+    return v.toBool();
+}
+
+QDateTime Field::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (!v.isValid() || v.isNull())
+        return QDateTime();
+    if (v.typeId() == QMetaType::QString) {
+        qint64 e = 0;
+        return dbstore::ParseDateTime(v.toString(), e) ? dbstore::DecodeDateTime(e) : QDateTime();
+    }
+    return v.toDateTime();
+}
+
+QString Field::DisplayText() const
+{
+    return AsString();
+}
+
+void Field::SetValue(const QVariant& value)
+{
+    if (!m_pSet)
+        throw DbError(QStringLiteral("no such field"));
+    DataSet::Impl& d = *m_pSet->d;
+    if (d.state != DataSet::State::Edit && d.state != DataSet::State::Insert)
+        throw DbError(QStringLiteral("the data set is not in edit or insert mode (field %1)").arg(Name()));
+    d.buffer[size_t(m_nIndex)] = d.store.cols[size_t(m_nIndex)].Convert(value);
+    d.changed[size_t(m_nIndex)] = true;
+}
+
+void Field::SetAsString(const QString& text)
+{
+    SetValue(text);
+}
+void Field::SetAsInteger(qint64 value)
+{
+    SetValue(qlonglong(value));
+}
+void Field::SetAsFloat(double value)
+{
+    SetValue(value);
+}
+void Field::SetAsBoolean(bool value)
+{
+    SetValue(value);
+}
+void Field::SetAsDateTime(const QDateTime& value)
+{
+    SetValue(value);
+}
+void Field::Clear()
+{
+    SetValue(QVariant());
+}
+
+// ====================================================================== DataSet
+
+DataSet::DataSet(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
+
+DataSet::~DataSet()
+{
+    // A preparation on another thread holds the store's lock; wait for it.
+    std::lock_guard prepare(d->prepareMutex);
+}
+
+void DataSet::Notify()
+{
+    if (d->disabled > 0) {
+        d->pending = true;
+        return;
+    }
+    emit Changed();
+}
+
+static void RequireClosed(const DataSet::Impl& d)
+{
+    if (d.active)
+        throw DbError(QStringLiteral("cannot change the source of an open data set"));
+}
+
+void DataSet::SetConnection(DbConnection* connection)
+{
+    RequireClosed(*d);
+    d->connection = connection;
+}
+DbConnection* DataSet::Connection() const
+{
+    return d->connection;
+}
+
+void DataSet::SetTableName(const QString& table)
+{
+    RequireClosed(*d);
+    d->table = table;
+    d->command.clear();
+    d->dbfPath.clear();
+}
+QString DataSet::TableName() const
+{
+    return d->table;
+}
+
+void DataSet::SetCommandText(const QString& sql)
+{
+    RequireClosed(*d);
+    d->command = sql;
+    d->table.clear();
+    d->dbfPath.clear();
+}
+QString DataSet::CommandText() const
+{
+    return d->command;
+}
+
+void DataSet::SetParameters(const QVariantList& params)
+{
+    d->params = params;
+}
+
+void DataSet::SetDbfFile(const QString& path)
+{
+    RequireClosed(*d);
+    d->dbfPath = path;
+    d->table.clear();
+    d->command.clear();
+}
+QString DataSet::DbfFile() const
+{
+    return d->dbfPath;
+}
+
+void DataSet::SetUpdateTable(const QString& table, const QString& keyField)
+{
+    RequireClosed(*d);
+    d->updateTable = table;
+    d->keyField = keyField;
+}
+
+void DataSet::SetReadOnly(bool readOnly)
+{
+    d->readOnly = readOnly;
+}
+bool DataSet::ReadOnly() const
+{
+    return d->readOnly;
+}
+
+void DataSet::RemoveField(const QString& name)
+{
+    RequireClosed(*d);
+    if (!d->removed.contains(name, Qt::CaseInsensitive))
+        d->removed << name;
+}
+
+void DataSet::SetAutoRefresh(bool on)
+{
+    d->autoRefresh = on;
+}
+
+void DataSet::Open()
+{
+    if (d->active)
+        return;
+    if (!d->dbfPath.isEmpty()) {
+        d->source = dbsource::MakeDbfSource(d->dbfPath);
+    } else {
+        if (d->table.isEmpty() && d->command.trimmed().isEmpty())
+            throw DbError(QStringLiteral("data set %1 has no table or query").arg(objectName()));
+        dbsource::SqlSpec spec;
+        spec.connection = d->connection;
+        spec.table = d->table;
+        spec.command = d->command;
+        spec.params = d->params;
+        spec.updateTable = d->updateTable;
+        spec.keyField = d->keyField;
+        d->source = dbsource::MakeSqlSource(spec);
+    }
+    try {
+        d->Load();
+    } catch (...) {
+        d->source.reset();
+        throw;
+    }
+    d->active = true;
+    d->state = State::Browse;
+    d->ToFirst();
+    Notify();
+}
+
+void DataSet::Close()
+{
+    if (!d->active)
+        return;
+    std::lock_guard prepare(d->prepareMutex);
+    {
+        std::unique_lock write(d->storeMutex);
+        d->store = Store();
+        d->RowsChanged();
+    }
+    {
+        std::lock_guard lock(d->cacheMutex);
+        d->cache.clear();
+    }
+    d->active = false;
+    d->state = State::Inactive;
+    d->buffer.clear();
+    d->changed.clear();
+    d->order.reset();
+    d->rows.clear();
+    d->mask.clear();
+    d->predicate.reset();
+    d->count = 0;
+    d->pos = 0;
+    d->eof = d->bof = true;
+    d->source.reset();
+    Notify();
+}
+
+bool DataSet::Active() const
+{
+    return d->active;
+}
+
+void DataSet::SetActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+DataSet::State DataSet::GetState() const
+{
+    return d->state;
+}
+
+void DataSet::Requery()
+{
+    d->RequireActive();
+    Cancel();
+    d->Load();
+    d->ToFirst();
+    Notify();
+}
+
+void DataSet::Refresh()
+{
+    d->RequireActive();
+    Cancel();
+    // Remember the current record by its identity.
+    const qint64 row = d->CurrentRow();
+    const int key = d->source->KeyColumn(d->store);
+    qint64 rowId = -1;
+    QVariant keyValue;
+    if (row >= 0) {
+        if (!d->store.rowIds.empty())
+            rowId = d->store.rowIds[size_t(row)];
+        else if (key >= 0)
+            keyValue = d->store.cols[size_t(key)].Get(size_t(row));
+    }
+    const int oldPos = d->pos;
+    d->Load();
+    int found = -1;
+    if (rowId >= 0 || keyValue.isValid()) {
+        for (size_t r = 0; r < d->store.rows && found < 0; ++r) {
+            const bool same = rowId >= 0 ? d->store.rowIds[r] == rowId : d->store.cols[size_t(key)].Get(r) == keyValue;
+            if (same)
+                found = d->PositionOf(qint64(r));
+        }
+    }
+    if (found >= 0) {
+        d->pos = found;
+        d->bof = d->eof = false;
+    } else if (d->count == 0) {
+        d->ToFirst();
+    } else {
+        d->pos = qBound(0, oldPos, d->count - 1);
+        d->bof = d->eof = false;
+    }
+    Notify();
+}
+
+// ---------------------------------------------------------------- navigation
+
+void DataSet::First()
+{
+    d->RequireActive();
+    Cancel();
+    if (d->autoRefresh && d->source->ChangedSinceLoad())
+        d->Load();
+    d->ToFirst();
+    Notify();
+}
+
+void DataSet::Last()
+{
+    d->RequireActive();
+    Cancel();
+    d->pos = d->count > 0 ? d->count - 1 : 0;
+    d->eof = true;
+    d->bof = d->count == 0;
+    Notify();
+}
+
+void DataSet::Next()
+{
+    d->RequireActive();
+    Cancel();
+    if (d->pos + 1 < d->count) {
+        ++d->pos;
+        d->eof = d->bof = false;
+    } else {
+        d->eof = true;
+        d->bof = d->count == 0 ? true : false;
+    }
+    Notify();
+}
+
+void DataSet::Prior()
+{
+    d->RequireActive();
+    Cancel();
+    if (d->pos > 0 && d->count > 0) {
+        --d->pos;
+        d->eof = d->bof = false;
+    } else {
+        d->bof = true;
+        d->eof = d->count == 0;
+    }
+    Notify();
+}
+
+int DataSet::MoveBy(int distance)
+{
+    d->RequireActive();
+    Cancel();
+    if (d->count == 0) {
+        d->eof = d->bof = true;
+        return 0;
+    }
+    const qint64 target = qint64(d->pos) + distance;
+    const int old = d->pos;
+    d->eof = d->bof = false;
+    if (target >= d->count) {
+        d->pos = d->count - 1;
+        d->eof = true;
+    } else if (target < 0) {
+        d->pos = 0;
+        d->bof = true;
+    } else {
+        d->pos = int(target);
+    }
+    Notify();
+    return d->pos - old;
+}
+
+bool DataSet::Eof() const
+{
+    return !d->active || d->eof;
+}
+bool DataSet::Bof() const
+{
+    return !d->active || d->bof;
+}
+bool DataSet::IsEmpty() const
+{
+    return !d->active || d->count == 0;
+}
+int DataSet::RecordCount() const
+{
+    return d->active ? d->count : 0;
+}
+int DataSet::RecNo() const
+{
+    return d->active && d->count > 0 ? d->pos + 1 : 0;
+}
+
+void DataSet::SetRecNo(int recNo)
+{
+    d->RequireActive();
+    Cancel();
+    if (d->count == 0)
+        return;
+    d->pos = qBound(0, recNo - 1, d->count - 1);
+    d->eof = d->bof = false;
+    Notify();
+}
+
+// ---------------------------------------------------------------- fields
+
+int DataSet::FieldCount() const
+{
+    return int(d->store.cols.size());
+}
+
+Field DataSet::Fields(int index)
+{
+    if (index < 0 || index >= FieldCount())
+        throw DbError(QStringLiteral("field index %1 out of range").arg(index));
+    return Field(this, index);
+}
+
+Field DataSet::FieldByName(const QString& name)
+{
+    const int i = d->store.FindColumn(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("%1: field '%2' not found").arg(objectName(), name));
+    return Field(this, i);
+}
+
+Field DataSet::FindField(const QString& name)
+{
+    const int i = d->store.FindColumn(name);
+    return i < 0 ? Field() : Field(this, i);
+}
+
+QStringList DataSet::FieldNames() const
+{
+    QStringList names;
+    for (const Column& c : d->store.cols)
+        names << c.name;
+    return names;
+}
+
+// ---------------------------------------------------------------- filter
+
+void DataSet::CheckFilter(const QString& text) const
+{
+    if (text.trimmed().isEmpty())
+        return;
+    auto tree = dbfilter::Parse(text);
+    if (d->active)
+        dbfilter::Bind(*tree, d->store);
+}
+
+void DataSet::SetFilter(const QString& text)
+{
+    if (text == d->filterText && (d->predicate || !d->active || text.trimmed().isEmpty()))
+        return;
+    std::unique_ptr<dbfilter::Node> tree;
+    std::unique_ptr<dbfilter::Predicate> predicate;
+    if (!text.trimmed().isEmpty()) {
+        tree = dbfilter::Parse(text);
+        if (d->active)
+            predicate = dbfilter::Bind(*tree, d->store);
+    }
+    Cancel();
+    d->filterText = text;
+    d->filterTree = std::move(tree);
+    d->predicate = std::move(predicate);
+    if (d->active && d->filtered) {
+        d->RebuildView();
+        d->ToFirst();
+        Notify();
+    }
+}
+
+QString DataSet::Filter() const
+{
+    return d->filterText;
+}
+
+void DataSet::SetFiltered(bool on)
+{
+    if (on == d->filtered)
+        return;
+    Cancel();
+    d->filtered = on;
+    if (d->active) {
+        d->RebuildView();
+        d->ToFirst();
+        Notify();
+    }
+}
+
+bool DataSet::Filtered() const
+{
+    return d->filtered;
+}
+
+// ---------------------------------------------------------------- sort
+
+void DataSet::SetIndexFieldNames(const QString& list)
+{
+    if (!d->active) {
+        d->indexList = list;
+        return;
+    }
+    Order order = list.trimmed().isEmpty() ? nullptr : d->GetOrder(list);
+    Cancel();
+    d->indexList = list;
+    d->order = std::move(order);
+    d->rows.clear();
+    d->scan = 0;
+    d->ToFirst();
+    Notify();
+}
+
+QString DataSet::IndexFieldNames() const
+{
+    return d->indexList;
+}
+
+void DataSet::PrepareIndex(const QString& list)
+{
+    if (!d->active)
+        throw DbError(QStringLiteral("the data set is not open"));
+    if (!list.trimmed().isEmpty())
+        d->GetOrder(list);
+}
+
+bool DataSet::IsIndexPrepared(const QString& list) const
+{
+    if (!d->active)
+        return false;
+    std::vector<SortKey> keys;
+    try {
+        std::shared_lock read(d->storeMutex);
+        keys = d->ParseList(list, d->store);
+    } catch (const FilterError&) {
+        return false;
+    }
+    return keys.empty() || d->Cached(Impl::CacheKey(keys)) != nullptr;
+}
+
+// ---------------------------------------------------------------- locate
+
+bool DataSet::Locate(const QString& fields, const QVariantList& values)
+{
+    d->RequireActive();
+    Cancel();
+    const QStringList names = fields.split(u';', Qt::SkipEmptyParts);
+    if (names.isEmpty() || names.size() != values.size())
+        throw DbError(QStringLiteral("Locate needs one value per field: %1").arg(fields));
+    struct Test
+    {
+        int col;
+        bool wantNull;
+        std::vector<uint8_t> texts; // text column: which dictionary entries match
+        qint64 i = 0;
+        double f = 0;
+    };
+    std::vector<Test> tests;
+    for (qsizetype k = 0; k < names.size(); ++k) {
+        const int col = d->store.FindColumn(names[k].trimmed());
+        if (col < 0)
+            throw DbError(QStringLiteral("%1: field '%2' not found").arg(objectName(), names[k]));
+        const Column& c = d->store.cols[size_t(col)];
+        Test t{col, false, {}};
+        QVariant v;
+        try {
+            v = c.Convert(values[k]);
+        } catch (const DbError&) {
+            return false; // a value of the wrong kind matches nothing
+        }
+        t.wantNull = v.isNull();
+        if (!t.wantNull) {
+            if (c.IsText()) {
+                const QString s = v.toString();
+                t.texts.assign(c.dict.Size(), 0);
+                for (quint32 e = 0; e < c.dict.Size(); ++e) {
+                    const QStringView view = c.dict.View(e);
+                    t.texts[e] = view.size() == s.size() && view.compare(s, Qt::CaseInsensitive) == 0;
+                }
+            } else if (c.IsFloat()) {
+                t.f = v.toDouble();
+            } else if (c.type == FieldType::DateTime) {
+                t.i = dbstore::EncodeDateTime(v.toDateTime());
+            } else if (c.type == FieldType::Boolean) {
+                t.i = v.toBool() ? 1 : 0;
+            } else {
+                t.i = v.toLongLong();
+            }
+        }
+        tests.push_back(std::move(t));
+    }
+    auto matches = [&](size_t r) {
+        for (const Test& t : tests) {
+            const Column& c = d->store.cols[size_t(t.col)];
+            if (c.nulls[r])
+                return t.wantNull ? true : false;
+            if (t.wantNull)
+                return false;
+            if (c.IsText()) {
+                if (!t.texts[c.texts[r]])
+                    return false;
+            } else if (c.IsFloat()) {
+                if (c.floats[r] != t.f)
+                    return false;
+            } else if (c.ints[r] != t.i) {
+                return false;
+            }
+        }
+        return true;
+    };
+    // Any row at all? (saves walking the view when none matches)
+    bool any = false;
+    for (size_t r = 0; r < d->store.rows && !any; ++r)
+        any = d->Visible(r) && matches(r);
+    if (!any)
+        return false;
+    for (size_t i = 0;; ++i) {
+        d->Extend(i);
+        if (i >= d->rows.size())
+            return false;
+        if (matches(d->rows[i])) {
+            d->pos = int(i);
+            d->eof = d->bof = false;
+            Notify();
+            return true;
+        }
+    }
+}
+
+Bookmark DataSet::GetBookmark() const
+{
+    Bookmark b;
+    b.row = d->CurrentRow();
+    b.generation = d->loadGeneration;
+    return b;
+}
+
+bool DataSet::BookmarkValid(const Bookmark& bookmark) const
+{
+    return d->active && bookmark.IsValid() && bookmark.generation == d->loadGeneration &&
+           size_t(bookmark.row) < d->store.rows && !d->store.deleted[size_t(bookmark.row)];
+}
+
+bool DataSet::GotoBookmark(const Bookmark& bookmark)
+{
+    if (!BookmarkValid(bookmark))
+        return false;
+    const int p = d->PositionOf(bookmark.row);
+    if (p < 0)
+        return false;
+    Cancel();
+    d->pos = p;
+    d->eof = d->bof = false;
+    Notify();
+    return true;
+}
+
+// ---------------------------------------------------------------- controls
+
+void DataSet::DisableControls()
+{
+    ++d->disabled;
+}
+
+void DataSet::EnableControls()
+{
+    if (d->disabled > 0 && --d->disabled == 0 && d->pending) {
+        d->pending = false;
+        emit Changed();
+    }
+}
+
+bool DataSet::ControlsDisabled() const
+{
+    return d->disabled > 0;
+}
+
+// ---------------------------------------------------------------- edits
+
+void DataSet::Append()
+{
+    d->RequireActive();
+    if (d->readOnly || !d->source->Writable())
+        throw DbError(QStringLiteral("%1 is read-only").arg(objectName()));
+    if (d->state != State::Browse)
+        Post();
+    d->buffer.assign(d->store.cols.size(), QVariant());
+    d->changed.assign(d->store.cols.size(), false);
+    d->editRow = -1;
+    d->state = State::Insert;
+}
+
+void DataSet::Edit()
+{
+    d->RequireActive();
+    if (d->state == State::Edit || d->state == State::Insert)
+        return;
+    if (d->readOnly || !d->source->Writable())
+        throw DbError(QStringLiteral("%1 is read-only").arg(objectName()));
+    const qint64 row = d->CurrentRow();
+    if (row < 0)
+        throw DbError(QStringLiteral("%1: no current record to edit").arg(objectName()));
+    d->buffer.resize(d->store.cols.size());
+    for (size_t c = 0; c < d->store.cols.size(); ++c)
+        d->buffer[c] = d->store.cols[c].Get(size_t(row));
+    d->changed.assign(d->store.cols.size(), false);
+    d->editRow = row;
+    d->state = State::Edit;
+}
+
+void DataSet::Post()
+{
+    if (d->state != State::Edit && d->state != State::Insert)
+        return;
+    const int oldPos = d->pos;
+    qint64 row = -1;
+    try {
+        if (d->state == State::Insert) {
+            const qint64 id = d->source->Insert(d->store, d->buffer, d->changed);
+            std::unique_lock write(d->storeMutex);
+            d->store.AddRow(d->buffer, id);
+            row = qint64(d->store.rows) - 1;
+            d->RowsChanged();
+        } else {
+            row = d->editRow;
+            d->source->Update(d->store, size_t(row), d->buffer, d->changed);
+            std::unique_lock write(d->storeMutex);
+            for (size_t c = 0; c < d->store.cols.size(); ++c)
+                if (d->changed[c])
+                    d->store.cols[c].Set(size_t(row), d->buffer[c]);
+            d->RowsChanged();
+        }
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+    d->state = State::Browse;
+    d->buffer.clear();
+    d->changed.clear();
+    d->RefreshOrder();
+    d->RebuildView();
+    const int p = d->PositionOf(row);
+    if (p >= 0) {
+        d->pos = p;
+        d->eof = d->bof = false;
+    } else if (d->count == 0) {
+        d->ToFirst();
+    } else {
+        // The record left the view: the cursor rests on the one that followed it.
+        d->eof = oldPos >= d->count;
+        d->bof = false;
+        d->pos = qBound(0, oldPos, d->count - 1);
+    }
+    Notify();
+}
+
+void DataSet::Cancel()
+{
+    if (d->state != State::Edit && d->state != State::Insert)
+        return;
+    d->state = State::Browse;
+    d->buffer.clear();
+    d->changed.clear();
+    d->editRow = -1;
+}
+
+void DataSet::Delete()
+{
+    d->RequireActive();
+    if (d->state == State::Insert) {
+        Cancel();
+        return;
+    }
+    Cancel();
+    if (d->readOnly || !d->source->Writable())
+        throw DbError(QStringLiteral("%1 is read-only").arg(objectName()));
+    const qint64 row = d->CurrentRow();
+    if (row < 0)
+        throw DbError(QStringLiteral("%1: no current record to delete").arg(objectName()));
+    d->source->Remove(d->store, size_t(row));
+    {
+        std::unique_lock write(d->storeMutex);
+        d->store.deleted[size_t(row)] = 1;
+    }
+    const int oldPos = d->pos;
+    d->RebuildView();
+    if (d->count == 0) {
+        d->ToFirst();
+    } else {
+        d->eof = oldPos >= d->count;
+        d->bof = false;
+        d->pos = qBound(0, oldPos, d->count - 1);
+    }
+    Notify();
+}

@@ -1,0 +1,661 @@
+#include "platform/db/RecordFilter.h"
+
+#include <cmath>
+
+namespace dbfilter {
+
+using dbstore::Column;
+using dbstore::Store;
+
+// ---------------------------------------------------------------- parsing
+
+namespace {
+
+class Parser
+{
+public:
+    explicit Parser(const QString& text) : m_s(text) {}
+
+    std::unique_ptr<Node> Run()
+    {
+        auto node = Expr(0);
+        Blanks();
+        if (m_n < m_s.size())
+            Fail(QStringLiteral("unexpected text"));
+        return node;
+    }
+
+private:
+    [[noreturn]] void Fail(const QString& what) const
+    {
+        throw FilterError(QStringLiteral("invalid filter (%1 at position %2): %3").arg(what).arg(m_n + 1).arg(m_s));
+    }
+
+    void Blanks()
+    {
+        while (m_n < m_s.size() && m_s[m_n].isSpace())
+            ++m_n;
+    }
+
+    static bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'.'; }
+
+    // A keyword followed by a non-name character.
+    bool Keyword(const char* word)
+    {
+        Blanks();
+        const qsizetype n = qsizetype(qstrlen(word));
+        if (m_n + n > m_s.size() || QStringView(m_s).mid(m_n, n).compare(QLatin1String(word), Qt::CaseInsensitive) != 0)
+            return false;
+        if (m_n + n < m_s.size() && IsNameChar(m_s[m_n + n]))
+            return false;
+        m_n += n;
+        return true;
+    }
+
+    std::unique_ptr<Node> Expr(int depth)
+    {
+        if (depth > 200)
+            Fail(QStringLiteral("nested too deeply"));
+        auto left = Term(depth);
+        while (Keyword("or")) {
+            auto node = std::make_unique<Node>();
+            node->kind = Node::Or;
+            node->left = std::move(left);
+            node->right = Term(depth);
+            left = std::move(node);
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> Term(int depth)
+    {
+        auto left = Factor(depth);
+        while (Keyword("and")) {
+            auto node = std::make_unique<Node>();
+            node->kind = Node::And;
+            node->left = std::move(left);
+            node->right = Factor(depth);
+            left = std::move(node);
+        }
+        return left;
+    }
+
+    std::unique_ptr<Node> Factor(int depth)
+    {
+        Blanks();
+        if (m_n < m_s.size() && m_s[m_n] == u'(') {
+            ++m_n;
+            auto node = Expr(depth + 1);
+            Blanks();
+            if (m_n >= m_s.size() || m_s[m_n] != u')')
+                Fail(QStringLiteral("')' expected"));
+            ++m_n;
+            return node;
+        }
+        return Comparison();
+    }
+
+    QString FieldName()
+    {
+        Blanks();
+        if (m_n < m_s.size() && m_s[m_n] == u'[') {
+            const qsizetype end = m_s.indexOf(u']', m_n + 1);
+            if (end < 0)
+                Fail(QStringLiteral("']' expected"));
+            QString name = m_s.mid(m_n + 1, end - m_n - 1).trimmed();
+            m_n = end + 1;
+            if (name.isEmpty())
+                Fail(QStringLiteral("field name expected"));
+            return name;
+        }
+        const qsizetype start = m_n;
+        while (m_n < m_s.size() && IsNameChar(m_s[m_n]))
+            ++m_n;
+        if (m_n == start || m_s[start].isDigit())
+            Fail(QStringLiteral("field name expected"));
+        return m_s.mid(start, m_n - start);
+    }
+
+    std::unique_ptr<Node> Comparison()
+    {
+        auto node = std::make_unique<Node>();
+        node->field = FieldName();
+        Blanks();
+        if (Keyword("like")) {
+            node->op = Op::Like;
+            node->value = Value();
+            if (node->value.kind != Literal::Text)
+                Fail(QStringLiteral("quoted pattern expected after like"));
+            return node;
+        }
+        if (Keyword("is")) {
+            const bool negate = Keyword("not");
+            if (!Keyword("null"))
+                Fail(QStringLiteral("null expected"));
+            node->op = negate ? Op::Ne : Op::Eq;
+            node->value.kind = Literal::Null;
+            return node;
+        }
+        Blanks();
+        auto at = [&](const char* t) {
+            const qsizetype n = qsizetype(qstrlen(t));
+            if (QStringView(m_s).mid(m_n, n) == QLatin1String(t)) {
+                m_n += n;
+                return true;
+            }
+            return false;
+        };
+        if (at("<>") || at("!="))
+            node->op = Op::Ne;
+        else if (at("<="))
+            node->op = Op::Le;
+        else if (at(">="))
+            node->op = Op::Ge;
+        else if (at("<"))
+            node->op = Op::Lt;
+        else if (at(">"))
+            node->op = Op::Gt;
+        else if (at("="))
+            node->op = Op::Eq;
+        else
+            Fail(QStringLiteral("comparison operator expected"));
+        node->value = Value();
+        if (node->value.kind == Literal::Null && node->op != Op::Eq && node->op != Op::Ne)
+            Fail(QStringLiteral("null can only be compared with = or <>"));
+        return node;
+    }
+
+    Literal Value()
+    {
+        Blanks();
+        Literal lit;
+        if (m_n >= m_s.size())
+            Fail(QStringLiteral("value expected"));
+        const QChar c = m_s[m_n];
+        if (c == u'\'' || c == u'"') {
+            ++m_n;
+            QString text;
+            for (;;) {
+                if (m_n >= m_s.size())
+                    Fail(QStringLiteral("unterminated text"));
+                if (m_s[m_n] == c) {
+                    if (m_n + 1 < m_s.size() && m_s[m_n + 1] == c) {
+                        text += c;
+                        m_n += 2;
+                        continue;
+                    }
+                    ++m_n;
+                    break;
+                }
+                text += m_s[m_n++];
+            }
+            lit.kind = Literal::Text;
+            lit.text = text;
+            return lit;
+        }
+        if (c == u'#') {
+            const qsizetype end = m_s.indexOf(u'#', m_n + 1);
+            if (end < 0)
+                Fail(QStringLiteral("'#' expected"));
+            lit.kind = Literal::Date;
+            lit.text = m_s.mid(m_n + 1, end - m_n - 1);
+            qint64 v = 0;
+            if (!dbstore::ParseDateTime(lit.text, v))
+                Fail(QStringLiteral("invalid date"));
+            m_n = end + 1;
+            return lit;
+        }
+        if (Keyword("null")) {
+            lit.kind = Literal::Null;
+            return lit;
+        }
+        if (Keyword("true")) {
+            lit.kind = Literal::Number;
+            lit.number = 1;
+            return lit;
+        }
+        if (Keyword("false")) {
+            lit.kind = Literal::Number;
+            lit.number = 0;
+            return lit;
+        }
+        const qsizetype start = m_n;
+        if (m_n < m_s.size() && (m_s[m_n] == u'-' || m_s[m_n] == u'+'))
+            ++m_n;
+        while (m_n < m_s.size() && (m_s[m_n].isDigit() || m_s[m_n] == u'.'))
+            ++m_n;
+        if (m_n < m_s.size() && (m_s[m_n] == u'e' || m_s[m_n] == u'E')) {
+            qsizetype e = m_n + 1;
+            if (e < m_s.size() && (m_s[e] == u'-' || m_s[e] == u'+'))
+                ++e;
+            if (e < m_s.size() && m_s[e].isDigit()) {
+                m_n = e;
+                while (m_n < m_s.size() && m_s[m_n].isDigit())
+                    ++m_n;
+            }
+        }
+        bool ok = false;
+        const double d = QStringView(m_s).mid(start, m_n - start).toDouble(&ok);
+        if (!ok || !std::isfinite(d) || (m_n < m_s.size() && IsNameChar(m_s[m_n]))) {
+            m_n = start;
+            Fail(QStringLiteral("value expected"));
+        }
+        lit.kind = Literal::Number;
+        lit.number = d;
+        return lit;
+    }
+
+    const QString& m_s;
+    qsizetype m_n = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Node> Parse(const QString& text)
+{
+    return Parser(text).Run();
+}
+
+// ---------------------------------------------------------------- like
+
+LikePattern::LikePattern(const QString& pattern)
+{
+    QString part;
+    m_bAnchorStart = !(pattern.startsWith(u'%') || pattern.startsWith(u'*'));
+    m_bAnchorEnd = !(pattern.endsWith(u'%') || pattern.endsWith(u'*'));
+    for (QChar c : pattern) {
+        if (c == u'%' || c == u'*') {
+            if (!part.isEmpty())
+                m_aParts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.isEmpty())
+        m_aParts.push_back(part);
+    if (m_aParts.empty())
+        m_bAnchorStart = m_bAnchorEnd = pattern.isEmpty();
+}
+
+bool LikePattern::Match(QStringView text) const
+{
+    if (m_aParts.empty())
+        return !m_bAnchorStart || text.isEmpty();
+    qsizetype at = 0;
+    size_t first = 0, last = m_aParts.size();
+    if (m_bAnchorStart) {
+        if (!text.startsWith(m_aParts[0], Qt::CaseInsensitive))
+            return false;
+        at = m_aParts[0].size();
+        first = 1;
+    }
+    if (m_bAnchorEnd && last > first) {
+        const QString& tail = m_aParts[last - 1];
+        if (text.size() - at < tail.size() || !text.endsWith(tail, Qt::CaseInsensitive))
+            return false;
+        text = text.left(text.size() - tail.size());
+        --last;
+    } else if (m_bAnchorEnd && m_aParts.size() == 1) {
+        return text.size() == m_aParts[0].size();
+    }
+    for (size_t i = first; i < last; ++i) {
+        const qsizetype found = text.indexOf(m_aParts[i], at, Qt::CaseInsensitive);
+        if (found < 0)
+            return false;
+        at = found + m_aParts[i].size();
+    }
+    return at <= text.size();
+}
+
+// ---------------------------------------------------------------- predicates
+
+namespace {
+
+template <typename T> bool Compare(Op op, T a, T b)
+{
+    switch (op) {
+    case Op::Eq:
+        return a == b;
+    case Op::Ne:
+        return a != b;
+    case Op::Lt:
+        return a < b;
+    case Op::Gt:
+        return a > b;
+    case Op::Le:
+        return a <= b;
+    case Op::Ge:
+        return a >= b;
+    case Op::Like:
+        break;
+    }
+    return false;
+}
+
+bool CompareText(Op op, QStringView a, QStringView b)
+{
+    if (op == Op::Eq)
+        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    if (op == Op::Ne)
+        return !(a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0);
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return Compare(op, c, 0);
+}
+
+class ConstPredicate final : public Predicate
+{
+public:
+    explicit ConstPredicate(bool v) : m_b(v) {}
+    void Eval(const Store& s, uint8_t* mask) const override { std::fill(mask, mask + s.rows, uint8_t(m_b)); }
+    bool Match(const Store&, size_t) const override { return m_b; }
+
+private:
+    bool m_b;
+};
+
+class NullPredicate final : public Predicate
+{
+public:
+    NullPredicate(int col, bool wantNull) : m_nCol(col), m_bNull(wantNull) {}
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        const uint8_t* n = s.cols[size_t(m_nCol)].nulls.data();
+        const uint8_t want = m_bNull ? 1 : 0;
+        for (size_t r = 0; r < s.rows; ++r)
+            mask[r] = n[r] == want;
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        return (s.cols[size_t(m_nCol)].nulls[row] != 0) == m_bNull;
+    }
+
+private:
+    int m_nCol;
+    bool m_bNull;
+};
+
+// Integer-kept column (integers, booleans, date-times) against a number.
+template <Op O> class IntPredicate final : public Predicate
+{
+public:
+    IntPredicate(int col, double v) : m_nCol(col), m_d(v) {}
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        const qint64* v = c.ints.data();
+        const uint8_t* n = c.nulls.data();
+        // An integral literal compares exactly as an integer.
+        if (m_d == std::floor(m_d) && std::fabs(m_d) < 9e15) {
+            const qint64 k = qint64(m_d);
+            for (size_t r = 0; r < s.rows; ++r)
+                mask[r] = (n[r] == 0) & Compare(O, v[r], k);
+        } else {
+            for (size_t r = 0; r < s.rows; ++r)
+                mask[r] = (n[r] == 0) & Compare(O, double(v[r]), m_d);
+        }
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        return !c.nulls[row] && Compare(O, double(c.ints[row]), m_d);
+    }
+
+private:
+    int m_nCol;
+    double m_d;
+};
+
+template <Op O> class FloatPredicate final : public Predicate
+{
+public:
+    FloatPredicate(int col, double v) : m_nCol(col), m_d(v) {}
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        const double* v = c.floats.data();
+        const uint8_t* n = c.nulls.data();
+        for (size_t r = 0; r < s.rows; ++r)
+            mask[r] = (n[r] == 0) & Compare(O, v[r], m_d);
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        return !c.nulls[row] && Compare(O, c.floats[row], m_d);
+    }
+
+private:
+    int m_nCol;
+    double m_d;
+};
+
+// A text column: the test runs once per distinct value, then per row a look-up.
+class TextPredicate : public Predicate
+{
+public:
+    explicit TextPredicate(int col) : m_nCol(col) {}
+    virtual bool Test(QStringView text) const = 0;
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        const quint32 n = c.dict.Size();
+        std::vector<uint8_t> hit(n);
+        for (quint32 i = 0; i < n; ++i)
+            hit[i] = Test(c.dict.View(i));
+        const quint32* t = c.texts.data();
+        const uint8_t* nulls = c.nulls.data();
+        const uint8_t* h = hit.data();
+        for (size_t r = 0; r < s.rows; ++r)
+            mask[r] = (nulls[r] == 0) & h[t[r]];
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        return !c.nulls[row] && Test(c.dict.View(c.texts[row]));
+    }
+
+protected:
+    int m_nCol;
+};
+
+class TextComparePredicate final : public TextPredicate
+{
+public:
+    TextComparePredicate(int col, Op op, QString v) : TextPredicate(col), m_op(op), m_s(std::move(v)) {}
+    bool Test(QStringView text) const override { return CompareText(m_op, text, m_s); }
+
+private:
+    Op m_op;
+    QString m_s;
+};
+
+// A text column compared with a number: the text read as a number; texts that
+// are not numbers never match.
+class TextNumberPredicate final : public TextPredicate
+{
+public:
+    TextNumberPredicate(int col, Op op, double v) : TextPredicate(col), m_op(op), m_d(v) {}
+    bool Test(QStringView text) const override
+    {
+        bool ok = false;
+        const double d = text.trimmed().toDouble(&ok);
+        return ok && Compare(m_op, d, m_d);
+    }
+
+private:
+    Op m_op;
+    double m_d;
+};
+
+class TextLikePredicate final : public TextPredicate
+{
+public:
+    TextLikePredicate(int col, const QString& pattern) : TextPredicate(col), m_like(pattern) {}
+    bool Test(QStringView text) const override { return m_like.Match(text); }
+
+private:
+    LikePattern m_like;
+};
+
+// like on a column that is not text: the value's text is matched.
+class ValueLikePredicate final : public Predicate
+{
+public:
+    ValueLikePredicate(int col, const QString& pattern) : m_nCol(col), m_like(pattern) {}
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        for (size_t r = 0; r < s.rows; ++r)
+            mask[r] = Match(s, r);
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        if (c.nulls[row])
+            return false;
+        QString text;
+        if (c.type == FieldType::DateTime)
+            text = dbstore::FormatDateTime(c.ints[row]);
+        else if (c.IsFloat())
+            text = QString::number(c.floats[row], 'g', 15);
+        else if (c.type == FieldType::Boolean)
+            text = c.ints[row] ? QStringLiteral("True") : QStringLiteral("False");
+        else
+            text = QString::number(c.ints[row]);
+        return m_like.Match(text);
+    }
+
+private:
+    int m_nCol;
+    LikePattern m_like;
+};
+
+class AndOrPredicate final : public Predicate
+{
+public:
+    AndOrPredicate(bool isAnd, std::unique_ptr<Predicate> a, std::unique_ptr<Predicate> b)
+        : m_bAnd(isAnd), m_pA(std::move(a)), m_pB(std::move(b))
+    {
+    }
+    void Eval(const Store& s, uint8_t* mask) const override
+    {
+        m_pA->Eval(s, mask);
+        std::vector<uint8_t> other(s.rows);
+        m_pB->Eval(s, other.data());
+        const uint8_t* o = other.data();
+        if (m_bAnd)
+            for (size_t r = 0; r < s.rows; ++r)
+                mask[r] &= o[r];
+        else
+            for (size_t r = 0; r < s.rows; ++r)
+                mask[r] |= o[r];
+    }
+    bool Match(const Store& s, size_t row) const override
+    {
+        return m_bAnd ? (m_pA->Match(s, row) && m_pB->Match(s, row)) : (m_pA->Match(s, row) || m_pB->Match(s, row));
+    }
+
+private:
+    bool m_bAnd;
+    std::unique_ptr<Predicate> m_pA, m_pB;
+};
+
+template <template <Op> class P> std::unique_ptr<Predicate> MakeNumeric(Op op, int col, double v)
+{
+    switch (op) {
+    case Op::Eq:
+        return std::make_unique<P<Op::Eq>>(col, v);
+    case Op::Ne:
+        return std::make_unique<P<Op::Ne>>(col, v);
+    case Op::Lt:
+        return std::make_unique<P<Op::Lt>>(col, v);
+    case Op::Gt:
+        return std::make_unique<P<Op::Gt>>(col, v);
+    case Op::Le:
+        return std::make_unique<P<Op::Le>>(col, v);
+    case Op::Ge:
+        return std::make_unique<P<Op::Ge>>(col, v);
+    case Op::Like:
+        break;
+    }
+    return std::make_unique<ConstPredicate>(false);
+}
+
+[[noreturn]] void Mismatch(const Node& n, const QString& why)
+{
+    throw FilterError(QStringLiteral("invalid filter: %1 cannot be compared with '%2' (%3)")
+                          .arg(n.field, n.value.text.isEmpty() ? QString::number(n.value.number) : n.value.text, why));
+}
+
+std::unique_ptr<Predicate> BindCompare(const Node& n, const Store& store)
+{
+    const int col = store.FindColumn(n.field);
+    if (col < 0)
+        throw FilterError(QStringLiteral("invalid filter: unknown field %1").arg(n.field));
+    const Column& c = store.cols[size_t(col)];
+    const Literal& v = n.value;
+    if (v.kind == Literal::Null)
+        return std::make_unique<NullPredicate>(col, n.op == Op::Eq);
+    if (n.op == Op::Like) {
+        if (c.IsText())
+            return std::make_unique<TextLikePredicate>(col, v.text);
+        return std::make_unique<ValueLikePredicate>(col, v.text);
+    }
+    switch (c.type) {
+    case FieldType::String:
+        if (v.kind == Literal::Number)
+            return std::make_unique<TextNumberPredicate>(col, n.op, v.number);
+        return std::make_unique<TextComparePredicate>(col, n.op, v.text);
+    case FieldType::Float:
+    case FieldType::SmallInt:
+    case FieldType::Integer: {
+        double d = v.number;
+        if (v.kind != Literal::Number) {
+            bool ok = false;
+            d = v.text.trimmed().toDouble(&ok);
+            if (!ok)
+                Mismatch(n, QStringLiteral("not a number"));
+        }
+        if (c.IsFloat())
+            return MakeNumeric<FloatPredicate>(n.op, col, d);
+        return MakeNumeric<IntPredicate>(n.op, col, d);
+    }
+    case FieldType::Boolean: {
+        double d = v.number;
+        if (v.kind != Literal::Number) {
+            const QString t = v.text.trimmed().toLower();
+            if (t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("-1") ||
+                t == QLatin1String("yes"))
+                d = 1;
+            else if (t == QLatin1String("false") || t == QLatin1String("0") || t == QLatin1String("no"))
+                d = 0;
+            else
+                Mismatch(n, QStringLiteral("not a boolean"));
+        }
+        if (n.op != Op::Eq && n.op != Op::Ne)
+            Mismatch(n, QStringLiteral("booleans compare with = or <> only"));
+        return MakeNumeric<IntPredicate>(n.op, col, d != 0 ? 1 : 0);
+    }
+    case FieldType::DateTime: {
+        qint64 e = 0;
+        if (v.kind == Literal::Number || !dbstore::ParseDateTime(v.text, e)) {
+            // A text that names no date (such as "0000-00-00") matches no date.
+            if (v.kind == Literal::Number)
+                Mismatch(n, QStringLiteral("not a date"));
+            return std::make_unique<ConstPredicate>(n.op == Op::Ne);
+        }
+        return MakeNumeric<IntPredicate>(n.op, col, double(e));
+    }
+    }
+    return std::make_unique<ConstPredicate>(false);
+}
+
+} // namespace
+
+std::unique_ptr<Predicate> Bind(const Node& tree, const Store& store)
+{
+    if (tree.kind == Node::Compare)
+        return BindCompare(tree, store);
+    return std::make_unique<AndOrPredicate>(tree.kind == Node::And, Bind(*tree.left, store), Bind(*tree.right, store));
+}
+
+} // namespace dbfilter

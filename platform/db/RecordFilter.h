@@ -1,0 +1,78 @@
+#pragma once
+// Record filter texts of DataSet: parsing into a syntax tree (once per text)
+// and binding the tree to a store's columns as a predicate that evaluates a
+// whole column at a time. See DataSet.h for the syntax.
+#include "platform/db/ColumnStore.h"
+
+#include <memory>
+
+namespace dbfilter {
+
+enum class Op
+{
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Like
+};
+
+struct Literal
+{
+    enum Kind
+    {
+        Number,
+        Text,
+        Date,
+        Null
+    } kind = Null;
+    double number = 0;
+    QString text;
+};
+
+struct Node
+{
+    enum Kind
+    {
+        And,
+        Or,
+        Compare
+    } kind = Compare;
+    std::unique_ptr<Node> left, right;
+    QString field;
+    Op op = Op::Eq;
+    Literal value;
+};
+
+// Throws FilterError with the position of the fault.
+std::unique_ptr<Node> Parse(const QString& text);
+
+class Predicate
+{
+public:
+    virtual ~Predicate() = default;
+    // mask[r] = 1 for rows 0..rows-1 that pass.
+    virtual void Eval(const dbstore::Store& store, uint8_t* mask) const = 0;
+    virtual bool Match(const dbstore::Store& store, size_t row) const = 0;
+};
+
+// Binds to the store's columns; throws FilterError for an unknown field or a
+// value that cannot be compared with the field's type.
+std::unique_ptr<Predicate> Bind(const Node& tree, const dbstore::Store& store);
+
+// Like-pattern matching with % and * (any run), ignoring case.
+class LikePattern
+{
+public:
+    explicit LikePattern(const QString& pattern);
+    bool Match(QStringView text) const;
+
+private:
+    std::vector<QString> m_aParts;
+    bool m_bAnchorStart = true;
+    bool m_bAnchorEnd = true;
+};
+
+} // namespace dbfilter
