@@ -1,8 +1,116 @@
-#include <QApplication>
+// Start-up of the station: data modules, form manager, main window, skin,
+// login, message loop. An error that nothing else took ends the program here.
+#include "core/Exception.h"
+#include "core/Log.h"
+#include "core/Setting.h"
+#include "core/StartupStandIns.h"
+#include "platform/Tick.h"
 
-// Start-up of the station. Filled in step by step as the subsystems land.
+#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+// Milliseconds from VOD_EXIT_AFTER_MS, or -1 when it is not set.
+int ExitAfterMs()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VOD_EXIT_AFTER_MS", &ok);
+    return ok && ms >= 0 ? ms : -1;
+}
+
+bool HasDisplay()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+// A picture of the primary screen; where the platform cannot grab the screen
+// (offscreen), the visible top-level windows painted at their places.
+void SaveScreenshot(const QString& path)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QPixmap shot = HasDisplay() ? screen->grabWindow(0) : QPixmap();
+    if (shot.isNull()) {
+        QImage image(screen->size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible())
+                painter.drawPixmap(w->geometry().topLeft() - screen->geometry().topLeft(), w->grab());
+        }
+        painter.end();
+        shot = QPixmap::fromImage(image);
+    }
+    if (!shot.save(path, "PNG"))
+        std::fprintf(stderr, "vod: cannot write %s\n", qPrintable(path));
+}
+
+void ReportFatal(const QString& message)
+{
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message, QMessageBox::Ok);
+    const int ms = ExitAfterMs();
+    if (ms >= 0)
+        QTimer::singleShot(ms, &box, [&box] { box.done(QMessageBox::Ok); });
+    box.exec();
+}
+
+} // namespace
+
 int VodMain(int argc, char** argv)
 {
+    // 1. The start tick, for the whole start-up's log line.
+    const uint32_t startTick = GetTickCount();
+    // 2. The application object.
     QApplication app(argc, argv);
+    try {
+        // 3. Catalogue data module: settings, catalogue, first-instance check.
+        CreateCatalogueModule();
+        // 4. Room-service data module.
+        CreateRoomServiceModule();
+        if (g_pSetting->FirstInstance) {
+            // 5. Form manager, main window, skin and portal, login, loop.
+            CreateFormManager();
+            CreateMediaPlayerForm();
+            LoadSkinAndShowPortal();
+            SendLogin();
+            LogElapsed(QStringLiteral("总计"), startTick);
+
+            const int exitAfter = ExitAfterMs();
+            if (exitAfter >= 0) {
+                QTimer::singleShot(exitAfter, &app, [] {
+                    const QString shot = qEnvironmentVariable("VOD_SCREENSHOT");
+                    if (!shot.isEmpty())
+                        SaveScreenshot(shot);
+                    QCoreApplication::quit();
+                });
+            }
+            app.exec();
+        }
+        // 6. Another instance runs: end quietly.
+    } catch (const Exception& e) {
+        const QString text = QStringLiteral("全局异常,直接退出:") + e.Message();
+        WriteLog(text, false);
+        ReportFatal(text);
+    } catch (const std::exception& e) {
+        const QString text = QStringLiteral("全局异常,直接退出:") + QString::fromLocal8Bit(e.what());
+        WriteLog(text, false);
+        ReportFatal(text);
+    }
+    FreeCatalogueModule();
     return 0;
 }

@@ -1,0 +1,140 @@
+// The station program and the configuration tools, run as processes.
+#include "CoreTestUtil.h"
+#include "core/IniFile.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+using coretest::TInstall;
+
+namespace {
+
+QString Program(const char* name)
+{
+    return qEnvironmentVariable("VOD_EXE_DIR") + u'/' + QLatin1String(name);
+}
+
+struct TRun
+{
+    int Exit = -1;
+    QString Out, Err;
+};
+
+TRun RunProgram(const QString& program, const QStringList& args, const QMap<QString, QString>& env = {})
+{
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("QT_QPA_PLATFORM", "offscreen");
+    for (auto it = env.begin(); it != env.end(); ++it)
+        e.insert(it.key(), it.value());
+    p.setProcessEnvironment(e);
+    p.start(program, args);
+    TRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.Err = "timed out";
+        return r;
+    }
+    r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.Out = QString::fromUtf8(p.readAllStandardOutput());
+    r.Err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void MakeDemo(const TInstall& dir)
+{
+    const TRun r = RunProgram(Program("vod-demo"), {dir.Dir()});
+    ASSERT_EQ(r.Exit, 0) << qPrintable(r.Err);
+}
+
+} // namespace
+
+TEST(Programs, DemoConfigurationHasEveryTextInBothLanguagesAndTheKeyDefaults)
+{
+    TInstall dir;
+    MakeDemo(dir);
+    const TIniFile lang(dir.Path("Language.ini"));
+    for (const QString& section : {QStringLiteral("English"), QStringLiteral("Chinese")}) {
+        for (const TTextKey& k : TextKeys()) {
+            EXPECT_FALSE(lang.ReadString(section, QString::fromLatin1(k.Key), QString()).isEmpty())
+                << qPrintable(section) << " " << k.Key;
+        }
+    }
+    const TIniFile keys(dir.Path("keyboard.ini"));
+    for (const TKeyBinding& b : KeyBindings())
+        EXPECT_EQ(keys.ReadInteger(QString::fromLatin1(b.Section), QString::fromLatin1(b.FileKey), -1), b.Default);
+    // GBK on disk: the Chinese text is no UTF-8.
+    EXPECT_TRUE(coretest::ReadBytes(dir.Path("Language.ini")).contains(ToNarrow(QStringLiteral("正在播放"))));
+
+    TSetting s(dir.Dir());
+    TMemorySettingRows rows;
+    s.Load(&rows);
+    EXPECT_EQ(s.LangList.size(), 2);
+    EXPECT_EQ(s.CurrentLanguage().Section, "Chinese");
+    EXPECT_EQ(s.Texts.Level3, QStringLiteral("标准"));
+    EXPECT_TRUE(s.KroomAdo.contains("kroom.db"));
+}
+
+TEST(Programs, StationWritesItsStartUpLogWithDebugOn)
+{
+    TInstall dir;
+    MakeDemo(dir);
+    const TRun r = RunProgram(Program("vod"), {},
+                              {{"VOD_EXE_DIR", dir.Dir()},
+                               {"VOD_SETTING_ROWS", "vod.Debug=1"},
+                               {"VOD_EXIT_AFTER_MS", "200"},
+                               {"VOD_SCREENSHOT", dir.Path("shot.png")}});
+    EXPECT_EQ(r.Exit, 0) << qPrintable(r.Err);
+    const QString log = ToWide(coretest::ReadBytes(dir.Path("LogVod.txt")));
+    EXPECT_TRUE(log.contains(QStringLiteral(": 总计耗时:"))) << qPrintable(log);
+    EXPECT_TRUE(log.endsWith("\r\n"));
+    EXPECT_TRUE(QImage(dir.Path("shot.png")).width() > 0);
+}
+
+TEST(Programs, StationWithDebugOffWritesNoLog)
+{
+    TInstall dir;
+    MakeDemo(dir);
+    const TRun r = RunProgram(Program("vod"), {}, {{"VOD_EXE_DIR", dir.Dir()}, {"VOD_EXIT_AFTER_MS", "100"}});
+    EXPECT_EQ(r.Exit, 0) << qPrintable(r.Err);
+    EXPECT_FALSE(QFileInfo::exists(dir.Path("LogVod.txt")));
+}
+
+TEST(Programs, StartUpErrorIsReportedOnceAndEndsTheProgram)
+{
+    TInstall dir; // no Language.ini: LangType names no language
+    const TRun r =
+        RunProgram(Program("vod"), {},
+                   {{"VOD_EXE_DIR", dir.Dir()}, {"VOD_SETTING_ROWS", "vod.Debug=1"}, {"VOD_EXIT_AFTER_MS", "100"}});
+    EXPECT_EQ(r.Exit, 0);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("全局异常,直接退出:"))) << qPrintable(r.Err);
+    const QString log = ToWide(coretest::ReadBytes(dir.Path("LogVod.txt")));
+    EXPECT_EQ(log.count(QStringLiteral("全局异常,直接退出:")), 1) << qPrintable(log);
+    EXPECT_FALSE(log.contains(QStringLiteral("总计")));
+}
+
+TEST(Programs, SettingsToolPrintsTheEffectiveValues)
+{
+    TInstall dir;
+    MakeDemo(dir);
+    TRun r = RunProgram(Program("vod-settings"), {dir.Dir()});
+    ASSERT_EQ(r.Exit, 0) << qPrintable(r.Err);
+    const QStringList lines = r.Out.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& expected :
+         {QStringLiteral("UDPPort=3200"), QStringLiteral("Password=9825"),
+          QStringLiteral("DataDir=") + dir.Dir() + "Data/", QStringLiteral("ServerList=Server"),
+          QStringLiteral("Volume.KeyLevel=6"), QStringLiteral("CCU.CCU_BaudRate=4800"),
+          QStringLiteral("Text.Level3=标准"), QStringLiteral("Text.Playing=正在播放:"), QStringLiteral("Key.RETURN=27"),
+          QStringLiteral("Key.n9=57"), QStringLiteral("Language2=Chinese,中文,Chinese")})
+        EXPECT_TRUE(lines.contains(expected)) << qPrintable(expected);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(u'=')) << qPrintable(line);
+
+    TInstall empty; // no Language.ini: reported, key codes still shown
+    r = RunProgram(Program("vod-settings"), {empty.Dir()});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_FALSE(r.Err.isEmpty());
+    EXPECT_TRUE(r.Out.contains("Key.ENTER=13"));
+    EXPECT_EQ(RunProgram(Program("vod-settings"), {}).Exit, 2);
+}
