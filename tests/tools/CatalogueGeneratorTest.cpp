@@ -1,5 +1,6 @@
-#include "core/Gbk.h"
 #include "tools/demo/CatalogueGenerator.h"
+
+#include "core/Gbk.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -40,8 +41,9 @@ TEST(CatalogueGenerator, SongsAreConsistentAndDeterministic)
         EXPECT_LE(s.firstChar.size(), 6);
         EXPECT_LE(s.strokes.size(), 6);
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-5]*$")).match(s.strokes).hasMatch());
-        if (s.lanType != 4)
+        if (s.lanType != 4) {
             EXPECT_EQ(s.strLen, s.name.size());
+        }
         EXPECT_LE(ToNarrow(s.name).size(), 50);
         EXPECT_GE(s.timesTotal, s.timesYear);
         EXPECT_GE(s.timesYear, s.timesSeason);

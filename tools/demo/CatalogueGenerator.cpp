@@ -242,7 +242,7 @@ std::vector<DemoSinger> CatalogueGenerator::Singers(int count)
         }
         used.insert(s.name);
         const int n = static_cast<int>(out.size()) + 1;
-        s.no = QString::number(n % 1000).rightJustified(3, QLatin1Char('0'));
+        s.no = QString::number(n).rightJustified(3, QLatin1Char('0'));
         s.photo = QStringLiteral("S%1.jpg").arg(n, 5, 10, QLatin1Char('0'));
         s.pycode = m_hanzi.Initials(s.name, 6);
         s.len = static_cast<int>(s.name.size());

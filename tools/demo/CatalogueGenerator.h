@@ -12,7 +12,7 @@
 
 struct DemoSinger
 {
-    QString no;     // SINGERNO, 3 characters of text (wraps for large catalogues)
+    QString no;     // SINGERNO: "001", "002", ... (longer beyond 999)
     QString name;   // SINGERNAME
     QString photo;  // PHOTO: file name under Images/Star/
     QString sex;    // SEX: "1" male, "0" female, "2" group
