@@ -29,7 +29,9 @@
 // Names and text comparisons ignore case. A text field compared with a number
 // compares as a number; a date field compared with a text reads the text as a
 // date ("yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss"); a boolean field takes 1/0,
-// true/false, -1. "= null" matches empty (null) values, "<> null" the others.
+// true/false, -1. "= null" matches empty (null) values, "<> null" the others;
+// an empty value differs from every value, so it passes "<> value" and no
+// other comparison.
 // An invalid text raises FilterError and leaves the previous filter in force.
 // A text is parsed once; switching Filtered off and on does not parse again.
 //

@@ -93,8 +93,13 @@ public:
         if (!m_spec.connection)
             throw DbError(QStringLiteral("data set has no connection"));
         m_sUpdateTable = m_spec.updateTable;
-        if (m_sUpdateTable.isEmpty())
+        if (m_sUpdateTable.isEmpty()) {
             m_sUpdateTable = m_spec.table.isEmpty() ? TableOfQuery(m_spec.command) : m_spec.table;
+            // A view (a stored query) is read only.
+            if (!m_sUpdateTable.isEmpty() &&
+                m_spec.connection->Database().tables(QSql::Views).contains(m_sUpdateTable, Qt::CaseInsensitive))
+                m_sUpdateTable.clear();
+        }
     }
 
     QString Sql() const

@@ -55,7 +55,8 @@ bool IsTrue(const QString& v)
 }
 
 // Functions of the Jet dialect, so statement texts written for it run here:
-// now() and date() give the local date-time and date, getdate() the same as now().
+// now() and date() give the local date-time and date, getdate() the same as
+// now(), charindex() as SQL Server's.
 void LocalNow(sqlite3_context* ctx, int, sqlite3_value**)
 {
     const QByteArray t = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
@@ -66,6 +67,19 @@ void LocalDate(sqlite3_context* ctx, int, sqlite3_value**)
 {
     const QByteArray t = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
     sqlite3_result_text(ctx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+}
+
+// charindex(needle, haystack): 1-based position of needle, 0 when absent,
+// ignoring case (as SQL Server's default collation compares).
+void CharIndex(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString needle = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])));
+    const QString haystack = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])));
+    sqlite3_result_int64(ctx, haystack.indexOf(needle, 0, Qt::CaseInsensitive) + 1);
 }
 
 void RegisterSqliteFunctions(QSqlDatabase& db)
@@ -79,6 +93,8 @@ void RegisterSqliteFunctions(QSqlDatabase& db)
     sqlite3_create_function_v2(handle, "now", 0, SQLITE_UTF8, nullptr, LocalNow, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "getdate", 0, SQLITE_UTF8, nullptr, LocalNow, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(handle, "date", 0, SQLITE_UTF8, nullptr, LocalDate, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(handle, "charindex", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, CharIndex, nullptr,
+                               nullptr, nullptr);
 }
 
 bool IsJetFile(const QString& path)

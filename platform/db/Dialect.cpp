@@ -18,12 +18,14 @@ public:
     }
     QString MinutesBetween(const QString& from, const QString& to) const override
     {
-        return QStringLiteral("(CAST(strftime('%s',%2) AS INTEGER)/60 - CAST(strftime('%s',%1) AS INTEGER)/60)")
+        // Written so that `from` comes first in the text (placeholders bind in text order).
+        return QStringLiteral("(0 - CAST(strftime('%s',%1) AS INTEGER)/60 + CAST(strftime('%s',%2) AS INTEGER)/60)")
             .arg(from, to);
     }
     QString Contains(const QString& needle, const QString& haystack) const override
     {
-        return QStringLiteral("instr(lower(%2),lower(%1))>0").arg(needle, haystack);
+        // charindex() is registered on every SQLite connection (DbConnection).
+        return QStringLiteral("charindex(%1,%2)>0").arg(needle, haystack);
     }
     QString FlowNumberCall() const override { return QString(); }
     QString QuoteName(const QString& name) const override
@@ -52,13 +54,13 @@ public:
     }
     QString MinutesBetween(const QString& from, const QString& to) const override
     {
-        return QStringLiteral("CAST(floor(extract(epoch from CAST(%2 AS timestamp))/60) - "
-                              "floor(extract(epoch from CAST(%1 AS timestamp))/60) AS INTEGER)")
+        return QStringLiteral("CAST(0 - floor(extract(epoch from CAST(%1 AS timestamp))/60) + "
+                              "floor(extract(epoch from CAST(%2 AS timestamp))/60) AS INTEGER)")
             .arg(from, to);
     }
     QString Contains(const QString& needle, const QString& haystack) const override
     {
-        return QStringLiteral("strpos(lower(%2),lower(%1))>0").arg(needle, haystack);
+        return QStringLiteral("position(lower(%1) in lower(%2))>0").arg(needle, haystack);
     }
     QString FlowNumberCall() const override { return QStringLiteral("SELECT sp_getwaterid(?) AS waterid"); }
     QString QuoteName(const QString& name) const override

@@ -2,7 +2,9 @@
 // One object per database engine that yields the text of every statement that
 // differs between engines. SQLite plays the role of the Jet catalogue
 // (IsJetRole), SQL Server and PostgreSQL the role of the SQL Server databases.
-// Every text below gives the same result on every engine.
+// Every text below gives the same result on every engine, and each names its
+// arguments in the order of its parameters, so '?' placeholders bind in that
+// order.
 #include <QString>
 
 enum class DbEngine

@@ -312,6 +312,15 @@ bool LikePattern::Match(QStringView text) const
 
 namespace {
 
+// An empty (null) value differs from every value: it passes "<>" and nothing else.
+template <Op O> inline uint8_t Pass(uint8_t isNull, bool result)
+{
+    if constexpr (O == Op::Ne)
+        return isNull | uint8_t(result);
+    else
+        return uint8_t(isNull == 0) & uint8_t(result);
+}
+
 template <typename T> bool Compare(Op op, T a, T b)
 {
     switch (op) {
@@ -389,16 +398,16 @@ public:
         if (m_d == std::floor(m_d) && std::fabs(m_d) < 9e15) {
             const qint64 k = qint64(m_d);
             for (size_t r = 0; r < s.rows; ++r)
-                mask[r] = (n[r] == 0) & Compare(O, v[r], k);
+                mask[r] = Pass<O>(n[r], Compare(O, v[r], k));
         } else {
             for (size_t r = 0; r < s.rows; ++r)
-                mask[r] = (n[r] == 0) & Compare(O, double(v[r]), m_d);
+                mask[r] = Pass<O>(n[r], Compare(O, double(v[r]), m_d));
         }
     }
     bool Match(const Store& s, size_t row) const override
     {
         const Column& c = s.cols[size_t(m_nCol)];
-        return !c.nulls[row] && Compare(O, double(c.ints[row]), m_d);
+        return Pass<O>(c.nulls[row], Compare(O, double(c.ints[row]), m_d));
     }
 
 private:
@@ -416,12 +425,12 @@ public:
         const double* v = c.floats.data();
         const uint8_t* n = c.nulls.data();
         for (size_t r = 0; r < s.rows; ++r)
-            mask[r] = (n[r] == 0) & Compare(O, v[r], m_d);
+            mask[r] = Pass<O>(n[r], Compare(O, v[r], m_d));
     }
     bool Match(const Store& s, size_t row) const override
     {
         const Column& c = s.cols[size_t(m_nCol)];
-        return !c.nulls[row] && Compare(O, c.floats[row], m_d);
+        return Pass<O>(c.nulls[row], Compare(O, c.floats[row], m_d));
     }
 
 private:
@@ -446,22 +455,26 @@ public:
         const uint8_t* nulls = c.nulls.data();
         const uint8_t* h = hit.data();
         for (size_t r = 0; r < s.rows; ++r)
-            mask[r] = (nulls[r] == 0) & h[t[r]];
+            mask[r] = nulls[r] ? m_bNullPasses : h[t[r]];
     }
     bool Match(const Store& s, size_t row) const override
     {
         const Column& c = s.cols[size_t(m_nCol)];
-        return !c.nulls[row] && Test(c.dict.View(c.texts[row]));
+        return c.nulls[row] ? m_bNullPasses : Test(c.dict.View(c.texts[row]));
     }
 
 protected:
     int m_nCol;
+    bool m_bNullPasses = false;
 };
 
 class TextComparePredicate final : public TextPredicate
 {
 public:
-    TextComparePredicate(int col, Op op, QString v) : TextPredicate(col), m_op(op), m_s(std::move(v)) {}
+    TextComparePredicate(int col, Op op, QString v) : TextPredicate(col), m_op(op), m_s(std::move(v))
+    {
+        m_bNullPasses = op == Op::Ne;
+    }
     bool Test(QStringView text) const override { return CompareText(m_op, text, m_s); }
 
 private:
@@ -474,7 +487,10 @@ private:
 class TextNumberPredicate final : public TextPredicate
 {
 public:
-    TextNumberPredicate(int col, Op op, double v) : TextPredicate(col), m_op(op), m_d(v) {}
+    TextNumberPredicate(int col, Op op, double v) : TextPredicate(col), m_op(op), m_d(v)
+    {
+        m_bNullPasses = op == Op::Ne;
+    }
     bool Test(QStringView text) const override
     {
         bool ok = false;
@@ -641,7 +657,7 @@ std::unique_ptr<Predicate> BindCompare(const Node& n, const Store& store)
             // A text that names no date (such as "0000-00-00") matches no date.
             if (v.kind == Literal::Number)
                 Mismatch(n, QStringLiteral("not a date"));
-            return std::make_unique<ConstPredicate>(n.op == Op::Ne);
+            return std::make_unique<ConstPredicate>(n.op == Op::Ne); // "<> '0000-00-00'": every row
         }
         return MakeNumeric<IntPredicate>(n.op, col, double(e));
     }
