@@ -1,0 +1,227 @@
+// The play queue: the room's ordered songs in the queue table shared with the
+// player program (order.dbf in local mode, the order table in hall mode).
+// The station appends, moves to the front, marks deleted and clears; the
+// player marks entries playing ("1") and sung ("2").
+#include "catalogue/FrmData.h"
+#include "core/Setting.h"
+
+#include <mutex>
+
+namespace {
+
+const QString kNum = QStringLiteral("Num");
+const QString kPlayingField = QStringLiteral("Playing");
+const QString kFlag = QStringLiteral("Flag");
+const QString kSongNo = QStringLiteral("SongNo");
+
+// Cancels a pending edit when an operation leaves by an exception.
+class PendingEdit
+{
+public:
+    explicit PendingEdit(DataSet& set) : m_set(set) {}
+    ~PendingEdit()
+    {
+        if (m_set.GetState() == DataSet::State::Edit || m_set.GetState() == DataSet::State::Insert)
+            m_set.Cancel();
+    }
+    PendingEdit(const PendingEdit&) = delete;
+    PendingEdit& operator=(const PendingEdit&) = delete;
+
+private:
+    DataSet& m_set;
+};
+
+// Holds the controls of a view disabled; one notification at the end.
+class QuietView
+{
+public:
+    explicit QuietView(DataSet& set) : m_set(set) { m_set.DisableControls(); }
+    ~QuietView() { m_set.EnableControls(); }
+    QuietView(const QuietView&) = delete;
+    QuietView& operator=(const QuietView&) = delete;
+
+private:
+    DataSet& m_set;
+};
+
+// The whole catalogue for one look-up: the filter off, the record
+// remembered; both restored on every way out.
+class UnfilteredLookup
+{
+public:
+    explicit UnfilteredLookup(DataSet& view)
+        : m_view(view), m_bookmark(view.GetBookmark()), m_bFiltered(view.Filtered())
+    {
+        m_view.SetFiltered(false);
+    }
+    ~UnfilteredLookup()
+    {
+        try {
+            m_view.SetFiltered(m_bFiltered);
+            m_view.GotoBookmark(m_bookmark);
+        } catch (...) {
+        }
+        m_view.FreeBookmark(m_bookmark);
+    }
+    UnfilteredLookup(const UnfilteredLookup&) = delete;
+    UnfilteredLookup& operator=(const UnfilteredLookup&) = delete;
+
+private:
+    DataSet& m_view;
+    Bookmark m_bookmark;
+    bool m_bFiltered;
+};
+
+} // namespace
+
+QString TFrmData::HistoryDate() const
+{
+    if (m_bJet)
+        return QStringLiteral("Date()");
+    if (ado.Engine() == DbEngine::SqlServer)
+        return QStringLiteral("GetDate()");
+    return ado.Dialect().CurrentDateTime();
+}
+
+void TFrmData::OrderSong(DataSet* source)
+{
+    if (!m_pOrder || !m_pOrder->Active())
+        return;
+    DataSet& src = source ? *source : CD_Song;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    DataSet& queue = *m_pOrder;
+    // The new entry goes behind the last one the player or another station
+    // may have added meanwhile.
+    queue.Refresh();
+    queue.Last();
+    const qint64 num = queue.IsEmpty() ? 1 : queue.FieldByName(kNum).AsInteger() + 1;
+    const QString songNo = src.FieldByName(kSongNo).AsString();
+    {
+        PendingEdit pending(queue);
+        queue.Append();
+        static const QString copied[] = {
+            QStringLiteral("Disc_No"),  QStringLiteral("Name"),      kSongNo,
+            QStringLiteral("FilePath"), QStringLiteral("Voice_pos"), QStringLiteral("Singer_nam"),
+            QStringLiteral("Lan_Type"), QStringLiteral("Price"),     QStringLiteral("Song_Vol")};
+        for (const QString& name : copied)
+            queue.FieldByName(name).SetAsString(src.FieldByName(name).AsString());
+        queue.FieldByName(kPlayingField).SetAsString(QStringLiteral("0"));
+        queue.FieldByName(kNum).SetAsInteger(num);
+        if (!m_sRoomName.isEmpty()) {
+            Field name = queue.FieldByName(QStringLiteral("Name"));
+            name.SetAsString(u'[' + m_sRoomName + QStringLiteral("]:") + name.AsString());
+        }
+        queue.Post();
+    }
+    // The history row; its failure does not undo the order. The values are
+    // bound: a user id or computer name cannot change the statement.
+    RunSql(QStringLiteral("Insert into TimesDetail(SongNo,Times,ClickTime,UserId,Ip) values(?,1,") + HistoryDate() +
+               QStringLiteral(",?,?)"),
+           QVariantList{songNo, m_sUserId, g_pSetting ? g_pSetting->ComputerName : QString()});
+}
+
+bool TFrmData::OrderSongByNumber(const QString& songNo)
+{
+    if (!CD_Song.Active())
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    UnfilteredLookup whole(CD_Song);
+    const bool found = CD_Song.Locate(kSongNo, songNo);
+    if (found)
+        OrderSong(&CD_Song);
+    return found;
+}
+
+bool TFrmData::IsQueued(const QString& songNo)
+{
+    if (!m_pOrder || !m_pOrder->Active())
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    return m_pOrder->Locate(kSongNo, songNo);
+}
+
+void TFrmData::MoveToFront()
+{
+    if (!m_pOrder || !m_pOrder->Active())
+        return;
+    DataSet& queue = *m_pOrder;
+    if (queue.RecordCount() < 2 || queue.IsEmpty())
+        return;
+    if (queue.FieldByName(kNum).AsInteger() == 1)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    QuietView quiet(queue);
+    PendingEdit pending(queue);
+    // Mark the entry and put it in front of every other.
+    queue.Edit();
+    queue.FieldByName(kFlag).SetAsString(QStringLiteral("1"));
+    queue.FieldByName(kNum).SetAsInteger(0);
+    queue.Post();
+    // Renumber the others from the back, keeping their order.
+    queue.Last();
+    qint64 n = qMax<qint64>(queue.FieldByName(kNum).AsInteger(), queue.RecordCount());
+    while (!queue.Bof()) {
+        if (queue.FieldByName(kFlag).AsString() != QLatin1String("1")) {
+            if (queue.FieldByName(kNum).AsInteger() != n) {
+                queue.Edit();
+                queue.FieldByName(kNum).SetAsInteger(n);
+                queue.Post();
+            }
+            --n;
+        }
+        queue.Prior();
+    }
+    // The moved entry becomes the front with number 1.
+    queue.First();
+    queue.Edit();
+    queue.FieldByName(kFlag).SetAsString(QString());
+    queue.FieldByName(kNum).SetAsInteger(1);
+    queue.Post();
+}
+
+void TFrmData::DeleteCurrent()
+{
+    if (!m_pOrder || !m_pOrder->Active() || m_pOrder->IsEmpty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    PendingEdit pending(*m_pOrder);
+    m_pOrder->Edit();
+    m_pOrder->FieldByName(kPlayingField).SetAsString(QStringLiteral("5"));
+    m_pOrder->Post();
+}
+
+void TFrmData::ClearQueue(bool filmsOnly)
+{
+    if (!m_pOrder || !m_pOrder->Active())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    DataSet& queue = *m_pOrder;
+    QuietView quiet(queue);
+    PendingEdit pending(queue);
+    queue.First();
+    while (!queue.Eof() && !queue.IsEmpty()) {
+        const QString lanType = queue.FieldByName(QStringLiteral("Lan_Type")).AsString();
+        const bool remove = queue.FieldByName(kPlayingField).AsString() != QLatin1String("1") &&
+                            (!filmsOnly || lanType == QLatin1String("20") || lanType == QLatin1String("21"));
+        if (remove) {
+            // The entry leaves the view; the cursor rests on the next one.
+            queue.Edit();
+            queue.FieldByName(kPlayingField).SetAsString(QStringLiteral("5"));
+            queue.Post();
+        } else {
+            queue.Next();
+        }
+    }
+}
+
+QString TFrmData::LookupSongField(const QString& songNo, const QString& fieldName)
+{
+    if (!CD_Song.Active())
+        return QString();
+    std::lock_guard<std::recursive_mutex> lock(*m_pLock);
+    UnfilteredLookup whole(CD_Song);
+    if (!CD_Song.Locate(kSongNo, songNo))
+        return QString();
+    const Field field = CD_Song.FindField(fieldName);
+    return field.IsValid() ? field.AsString() : QString();
+}
