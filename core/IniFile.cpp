@@ -240,7 +240,10 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
                 last = i;
         }
         const Line& after = m_aLines[last];
-        QByteArray insert = Encode(key) + '=' + Encode(clean) + eol;
+        // The new line ends like the line before it, so that it cannot merge
+        // with the terminator of the line that follows.
+        const QByteArray lineEol = after.TermEnd > after.End ? m_aBytes.mid(after.End, after.TermEnd - after.End) : eol;
+        QByteArray insert = Encode(key) + '=' + Encode(clean) + lineEol;
         if (after.TermEnd == after.End)
             insert.prepend(eol); // the line ends the file without a terminator
         bytes.insert(after.TermEnd, insert);

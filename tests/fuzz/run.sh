@@ -19,7 +19,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 status=0
 for bin in "$build"/tests/fuzz/fuzz_*; do
-  [ -x "$bin" ] || continue
+  [ -f "$bin" ] && [ -x "$bin" ] || continue
   name=$(basename "$bin")
   corpus="$build/corpus/$name"; mkdir -p "$corpus"
   seeds="$root/tests/fuzz/seeds/${name#fuzz_}"

@@ -1,0 +1,1 @@
+vod_fuzz(ini vod_core vod_platform)
