@@ -69,6 +69,7 @@ TKVFormXML::TKVFormXML(QWidget* parent) : TKVFormBase(parent)
 {
     setGeometry(0, 0, 1, 1);
     m_pAutoClose = new QTimer(this);
+    m_pAutoClose->setTimerType(Qt::PreciseTimer);
     connect(m_pAutoClose, &QTimer::timeout, this, [this] { m_pAutoCloseTimer(); });
     TimerPlaying = new QTimer(this);
     TimerPlaying->setInterval(2000);
