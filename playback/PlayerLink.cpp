@@ -1,6 +1,8 @@
 #include "playback/PlayerLink.h"
 
 #include "core/Gbk.h"
+#include "core/Helpers.h"
+#include "core/Setting.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -173,7 +175,7 @@ bool RunPlayerProgram(const QString& playerCaption, const QString& playerPath)
 {
     if (windowlink::FindWindow(playerCaption))
         return false;
-    const QFileInfo program(QDir::fromNativeSeparators(playerPath));
+    const QFileInfo program(QString(playerPath).replace(QLatin1Char('\\'), QLatin1Char('/')));
     if (playerPath.isEmpty() || !program.isFile())
         return false;
     // The player gets its own working folder (the installation folder) and
@@ -184,6 +186,13 @@ bool RunPlayerProgram(const QString& playerCaption, const QString& playerPath)
 bool RunPlayerProgram()
 {
     return RunPlayerProgram(PlayerCaption(), PlayerPath());
+}
+
+void InstallWindowLink()
+{
+    SetWindowFinder([](const QString& caption) { return !windowlink::FindWindow(caption).IsNull(); });
+    // The switch-to-window call also restores a minimised window.
+    SetWindowSwitcher([](const QString& caption) { windowlink::BringToFront(windowlink::FindWindow(caption)); });
 }
 
 void SetStationMessageHook(StationMessageHook hook)

@@ -70,7 +70,8 @@ constexpr int kMaxPlayerText = 255;
 constexpr int kPlayerSendTimeoutMs = 2000;
 
 // The captions and the program file. Unless set here, they come from the
-// settings object (Player_Caption, Client_Caption, PlayerPath).
+// settings object g_pSetting (Player_Caption, Client_Caption, PlayerPath),
+// and without one from the defaults "Test Player", "kroomclient", none.
 void SetPlayerCaption(const QString& caption);
 void SetClientCaption(const QString& caption);
 void SetPlayerPath(const QString& path);
@@ -110,6 +111,11 @@ bool PostKey(int keyCode, bool switchFirst, int64_t lParam = 0);
 // Gives true when it was started.
 bool RunPlayerProgram(const QString& playerCaption, const QString& playerPath);
 bool RunPlayerProgram();
+
+// Installs the window link as the station's way to find other programs'
+// windows and to bring them to the front (WindowExists, SwitchToWindow).
+// Called once at start-up, before the second-start check.
+void InstallWindowLink();
 
 // The station's side. The hook receives every message posted to the
 // station's window, in order, on the GUI thread; copy-data records sent to it

@@ -602,6 +602,10 @@ void LinkWindow::HandleMessage(const WindowMessage& message)
             target->raise();
             break;
         case kFrontRequest:
+            // As the switch-to-window call does, a minimised window is
+            // restored on the way.
+            if (target->isMinimized())
+                target->showNormal();
             target->raise();
             target->activateWindow();
             break;

@@ -1,0 +1,111 @@
+#pragma once
+// The player program of the installation: registers its window under the
+// player caption, plays the play queue from the front (marking each entry "1"
+// while it plays and "2" when it is done), takes the station's commands and
+// records, and reports its volume, vocal track, pause and recording states to
+// the station's window.
+//
+// A song "plays" for a set time; nothing is decoded. With `log` set every
+// action is written as one line on standard output, for the tests:
+//   ready <caption>            play <num> <name>        done <num> <name>
+//   file <path>                command <code> <word>    volume <value>
+//   key <code>                 text <kind> <text>       record <file>
+//   song-record <dir> <fields joined by |>             vocal-check <0|1>
+//   report <message> <wParam> <lParam>                 close
+#include "platform/windowlink/WindowLink.h"
+#include "tools/player/PlayQueue.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QWidget;
+
+struct PlayerOptions
+{
+    QString caption = QStringLiteral("Test Player");
+    QString clientCaption = QStringLiteral("kroomclient");
+    QString queuePath;  // order.dbf
+    QString connection; // hall-mode database
+    QString room;
+    QString exeDir;
+    int songMs = 4000;
+    int pollMs = 500;
+    bool headless = false;
+    bool minimised = false;
+    bool log = false;
+};
+
+class Player : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Player(PlayerOptions options, QObject* parent = nullptr);
+    ~Player() override;
+
+    // Registers the window and opens the queue. False (with the reason on
+    // standard error) when the caption is taken or the window cannot be made.
+    bool Start();
+
+    // The state the station is told about.
+    int Volume() const { return m_nVolume; }
+    bool Vocal() const { return m_bVocal; }
+    bool Paused() const { return m_bPaused; }
+    bool Recording() const { return m_bRecording; }
+    bool ShadowMode() const { return m_bShadow; }
+
+signals:
+    void Closed();
+
+private:
+    struct Track
+    {
+        std::optional<QueueEntry> entry; // a queue entry, or a file played at once
+        QString file;
+        QString title;
+        qint64 remainingMs = 0;
+    };
+
+    void OnMessage(const windowlink::WindowMessage& m);
+    int64_t OnCopyData(const windowlink::CopyDataRecord& r);
+    void OnCommand(int code);
+    void OnKey(int code);
+    void PollQueue();
+    void StartTrack(Track track);
+    void FinishTrack();
+    void Freeze();
+    void Thaw();
+    bool Frozen() const { return m_bPaused || m_bFireAlarm; }
+    void SetPaused(bool paused);
+    void SetVocal(bool vocal);
+    void SetVolume(int volume);
+    void SetRecording(bool recording);
+    void SetShadow(bool shadow);
+    void Report(uint32_t message, int64_t wParam, int64_t lParam);
+    void Log(const QString& line);
+    void ShowState();
+
+    PlayerOptions m_options;
+    std::unique_ptr<PlayQueue> m_pQueue;
+    windowlink::LinkWindow* m_pLink = nullptr;
+    QWidget* m_pWindow = nullptr;
+    QLabel* m_pSongLabel = nullptr;
+    QLabel* m_pTextLabel = nullptr;
+    QTimer m_pollTimer;
+    QTimer m_songTimer;
+    QElapsedTimer m_playClock;
+    std::optional<Track> m_current;
+    std::optional<Track> m_held; // a queue song interrupted by a file played at once
+    int m_nVolume = 50;
+    bool m_bVocal = true;
+    bool m_bPaused = false;
+    bool m_bFireAlarm = false;
+    bool m_bRecording = false;
+    bool m_bShadow = false;
+    QString m_sRecordFile;
+    bool m_bQueueBroken = false;
+};
