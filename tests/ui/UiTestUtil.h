@@ -2,6 +2,7 @@
 // Shared set-up of the interface tests: a temporary installation folder with a
 // skin (buttons.xml, ico.bmp, pictures), a settings object with the default
 // key map, a form manager, and hooks reset to their defaults.
+#include "core/Exception.h"
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "ui/KVFormManager.h"
