@@ -198,3 +198,20 @@ TEST(PlayerLinkAddSong, ToolPostsTheFinishedMessage)
     ASSERT_TRUE(lost.Process().waitForFinished(5000));
     EXPECT_EQ(lost.Process().exitCode(), 1);
 }
+
+TEST(PlayerLinkMessages, PlayerWithAWindowRestoresAndCloses)
+{
+    Station station;
+    Program player(QStringLiteral("vodplayer"),
+                   {QStringLiteral("min"), QStringLiteral("--log"), QStringLiteral("--caption"),
+                    station.PlayerCaption(), QStringLiteral("--client-caption"), station.ClientCaption()});
+    ASSERT_FALSE(player.WaitLine(QStringLiteral("ready")).isEmpty())
+        << player.Process().readAllStandardError().constData();
+    EXPECT_TRUE(ShowText(kShowPicture, QStringLiteral("/no/such/picture.bmp")));
+    EXPECT_FALSE(player.WaitLine(QStringLiteral("text 2")).isEmpty());
+    EXPECT_TRUE(windowlink::RestoreWindow(PlayerWindow()));
+    EXPECT_FALSE(player.WaitLine(QStringLiteral("restore")).isEmpty());
+    EXPECT_TRUE(windowlink::PostClose(PlayerWindow()));
+    ASSERT_TRUE(player.Process().waitForFinished(5000));
+    EXPECT_EQ(player.Process().exitCode(), 0);
+}
