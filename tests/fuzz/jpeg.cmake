@@ -1,0 +1,1 @@
+vod_fuzz(jpeg vod_platform vod_core)
