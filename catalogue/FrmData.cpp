@@ -196,6 +196,7 @@ TFrmData::~TFrmData()
     // The loader touches the views: it ends before they go.
     m_pLoaderThread.reset();
     m_pLoader.store(nullptr);
+    m_pHistory.reset(); // writes what is still waiting
     if (FrmData == this)
         FrmData = nullptr;
     m_pFilter.reset();
@@ -451,9 +452,16 @@ void TFrmData::ReopenCatalogue()
     }
 }
 
+void TFrmData::FlushHistory()
+{
+    if (m_pHistory)
+        m_pHistory->Flush();
+}
+
 void TFrmData::UpdatePlayStatistics()
 {
     try {
+        FlushHistory();
         if (m_bJet)
             UpdatePlayStatisticsRowByRow(ado);
         else

@@ -11,6 +11,7 @@
 //   if (!g_pSetting->FirstInstance) ... // another station runs
 //   FrmData->m_pFilter->SetLanguage("1");
 //   FrmData->OrderSong();              // the current row of CD_Song
+#include "catalogue/HistoryWriter.h"
 #include "catalogue/SettingRows.h"
 #include "catalogue/SongFilter.h"
 #include "platform/db/DataSet.h"
@@ -127,6 +128,9 @@ public:
     // One field of a song of the whole catalogue; empty when not found.
     QString LookupSongField(const QString& songNo, const QString& fieldName);
 
+    // Waits until every history row of the orders so far is in timesDetail.
+    void FlushHistory();
+
     // ---- statistics ----
     // Folds timesDetail into the play counters; every error is swallowed.
     void UpdatePlayStatistics();
@@ -198,6 +202,7 @@ private:
     std::unique_ptr<TSetting> m_pSetting;
     TDataSetSettingRows m_settingRows{&Set};
     std::unique_ptr<TLoadThread> m_pLoaderThread;
+    std::unique_ptr<THistoryWriter> m_pHistory;
     std::atomic<bool> m_bLoaderPrepared{false};
     bool m_bTerminate = false;
     QString m_sCreateError;

@@ -92,7 +92,12 @@ void TFrmData::OrderSong(DataSet* source)
     DataSet& queue = *m_pOrder;
     // The new entry goes behind the last one the player or another station
     // may have added meanwhile.
-    queue.Refresh();
+    if (queue.DbfFile().isEmpty()) {
+        queue.Refresh();
+    } else {
+        // A dBASE queue reloads on First when another process wrote the file.
+        queue.First();
+    }
     queue.Last();
     const qint64 num = queue.IsEmpty() ? 1 : queue.FieldByName(kNum).AsInteger() + 1;
     const QString songNo = src.FieldByName(kSongNo).AsString();
@@ -113,11 +118,15 @@ void TFrmData::OrderSong(DataSet* source)
         }
         queue.Post();
     }
-    // The history row; its failure does not undo the order. The values are
-    // bound: a user id or computer name cannot change the statement.
-    RunSql(QStringLiteral("Insert into TimesDetail(SongNo,Times,ClickTime,UserId,Ip) values(?,1,") + HistoryDate() +
-               QStringLiteral(",?,?)"),
-           QVariantList{songNo, m_sUserId, g_pSetting ? g_pSetting->ComputerName : QString()});
+    // The history row, written in the background; its failure does not undo
+    // the order. The values are bound: a user id or computer name cannot
+    // change the statement.
+    if (!m_pHistory && g_pSetting)
+        m_pHistory = std::make_unique<THistoryWriter>(ado.ConnectionString(), g_pSetting->ExeDir);
+    if (m_pHistory)
+        m_pHistory->Add(QStringLiteral("Insert into TimesDetail(SongNo,Times,ClickTime,UserId,Ip) values(?,1,") +
+                            HistoryDate() + QStringLiteral(",?,?)"),
+                        QVariantList{songNo, m_sUserId, g_pSetting->ComputerName});
 }
 
 bool TFrmData::OrderSongByNumber(const QString& songNo)

@@ -93,7 +93,7 @@ TEST_F(PlayQueueTest, OrderingAppendsBehindTheLastAndWritesHistory)
     EXPECT_DOUBLE_EQ(q.FieldByName(QStringLiteral("Song_Vol")).AsFloat(), 50);
     EXPECT_EQ(q.FieldByName(QStringLiteral("Playing")).AsString(), QStringLiteral("0"));
 
-    const auto history = History(in.Db());
+    const auto history = (data->FlushHistory(), History(in.Db()));
     ASSERT_EQ(history.size(), 2u);
     for (const HistoryRow& h : history) {
         EXPECT_EQ(h.songNo, QStringLiteral("000001"));
@@ -112,10 +112,30 @@ TEST_F(PlayQueueTest, HistoryValuesAreBoundNotSpliced)
     Start();
     data->m_sUserId = QStringLiteral("o'brien'); DELETE FROM song; --");
     Order({QStringLiteral("000004")});
-    const auto history = History(in.Db());
+    const auto history = (data->FlushHistory(), History(in.Db()));
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].userId, data->m_sUserId);
     EXPECT_EQ(in.Db().Scalar(QStringLiteral("SELECT count(*) FROM song")).toInt(), 5);
+}
+
+TEST_F(PlayQueueTest, FailingHistoryKeepsTheOrder)
+{
+    Start();
+    in.Db().Execute(QStringLiteral("DROP TABLE timesDetail"));
+    Order({QStringLiteral("000001"), QStringLiteral("000002")});
+    data->FlushHistory();
+    EXPECT_EQ(Queue(*data->m_pOrder), (QStringList{QStringLiteral("1:000001"), QStringLiteral("2:000002")}));
+    // The rows of orders given while the catalogue is busy are all written.
+    in.Db().Execute(
+        QStringLiteral("CREATE TABLE timesDetail (id INTEGER PRIMARY KEY AUTOINCREMENT, SongNo "
+                       "VARCHAR(10), Times INTEGER, ClickTime DATETIME, UserId VARCHAR(20), Ip VARCHAR(50))"));
+    in.Db().Begin();
+    in.Db().Execute(QStringLiteral("INSERT INTO timesDetail (SongNo) VALUES ('x')"));
+    for (int i = 0; i < 20; ++i)
+        Order({QStringLiteral("000003")});
+    in.Db().Commit();
+    data->FlushHistory();
+    EXPECT_EQ(in.Db().Scalar(QStringLiteral("SELECT count(*) FROM timesDetail WHERE SongNo='000003'")).toInt(), 20);
 }
 
 TEST_F(PlayQueueTest, OrderByNumberRestoresTheViewAndRefusesUnknownSongs)
@@ -129,7 +149,7 @@ TEST_F(PlayQueueTest, OrderByNumberRestoresTheViewAndRefusesUnknownSongs)
     EXPECT_EQ(data->CD_Song.FieldByName(QStringLiteral("SongNo")).AsString(), QStringLiteral("000004"));
     EXPECT_FALSE(data->OrderSongByNumber(QStringLiteral("999999")));
     EXPECT_EQ(Queue(*data->m_pOrder), QStringList{QStringLiteral("1:000005")});
-    EXPECT_EQ(History(in.Db()).size(), 1u);
+    EXPECT_EQ((data->FlushHistory(), History(in.Db())).size(), 1u);
 
     EXPECT_EQ(data->LookupSongField(QStringLiteral("000003"), QStringLiteral("Name")), QStringLiteral("Dance"));
     EXPECT_EQ(data->LookupSongField(QStringLiteral("000003"), QStringLiteral("NoSuchField")), QString());
@@ -256,7 +276,7 @@ TEST(PlayQueueHall, SharedTableNamesTheRoomAndUsesTheServerDate)
     EXPECT_EQ(q.value(1).toInt(), 5);
     EXPECT_EQ(q.value(2).toString(), QStringLiteral("0"));
 
-    const auto history = History(in.Db());
+    const auto history = (data->FlushHistory(), History(in.Db()));
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].ip, ComputerName());
     EXPECT_TRUE(in.Db()
