@@ -10,7 +10,10 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
 #include <cmath>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -52,11 +55,6 @@ public:
             writer.setQuality(quality);
         if (!writer.write(image))
             m_sError = path + QStringLiteral(": ") + writer.errorString();
-    }
-    void Fail(const QString& message)
-    {
-        if (Ok())
-            m_sError = message;
     }
 
 private:
@@ -212,47 +210,77 @@ void WriteSkin(TWriter& out, const QString& dir, const TSkinTree& tree, double s
 
 bool WriteDemoSkin(const QString& exeDir, int singerPhotos, QString* error)
 {
-    TWriter out;
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        out.Fail(QStringLiteral("drawing the skin needs a QGuiApplication"));
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (error)
+            *error = QStringLiteral("drawing the skin needs a QGuiApplication");
+        return false;
+    }
     const QString root = QDir(exeDir).absolutePath() + u'/';
     const QString images = root + QStringLiteral("Images/");
 
+    // Independent pieces, drawn in parallel: one per skin, the photos in slices, the rest.
+    struct TJob
+    {
+        std::function<void(TWriter&)> run;
+        TWriter out;
+    };
+    std::vector<TJob> jobs;
+    std::vector<std::shared_ptr<const TSkinTree>> trees;
     for (const char* folder : kDemoSkinFolders) {
-        const TSkinTree tree = BuildSkinTree(QLatin1String(folder) == QLatin1String("English"));
-        for (const TResolution& res : kResolutions)
-            WriteSkin(out, images + QLatin1String(folder) + u'/' + QLatin1String(res.folder) + u'/', tree, res.scale);
-    }
-
-    const QString star = images + QStringLiteral("Star/");
-    if (out.Folder(star)) {
-        out.Picture(star + QStringLiteral("default.jpg"), PaintDefaultPhoto(), "jpg", 88);
-        for (int n = 1; n <= singerPhotos && out.Ok(); ++n)
-            out.Picture(star + QStringLiteral("S%1.jpg").arg(n, 5, 10, QLatin1Char('0')), PaintSingerPhoto(n), "jpg",
-                        85);
-    }
-    const QString ad = images + QStringLiteral("Ad/");
-    if (out.Folder(ad))
-        for (int i = 0; i < AdvertCount(); ++i)
-            out.Picture(ad + QStringLiteral("ad%1.jpg").arg(i + 1), PaintAdvert(i), "jpg", 88);
-    const QString osd = images + QStringLiteral("OSD/");
-    if (out.Folder(osd)) {
-        // Each picture's sound: a rising, falling or bright glide of its own.
-        const double glides[][3] = {{0.6, 660, 990},  {0.7, 400, 180}, {0.8, 520, 780},
-                                    {0.5, 880, 1320}, {0.9, 523, 784}, {0.6, 440, 660}};
-        for (int n = 1; n <= OsdCount(); ++n) {
-            out.Picture(osd + QStringLiteral("%1.bmp").arg(n), PaintOsdPicture(n), "bmp");
-            out.Bytes(osd + QStringLiteral("%1.wav").arg(n),
-                      ToneWav(glides[n - 1][0], glides[n - 1][1], glides[n - 1][2]));
+        auto tree = std::make_shared<const TSkinTree>(BuildSkinTree(QLatin1String(folder) == QLatin1String("English")));
+        trees.push_back(tree);
+        for (const TResolution& res : kResolutions) {
+            const QString dir = images + QLatin1String(folder) + u'/' + QLatin1String(res.folder) + u'/';
+            const double scale = res.scale;
+            jobs.push_back({[tree, dir, scale](TWriter& out) { WriteSkin(out, dir, *tree, scale); }, {}});
         }
     }
-    if (out.Folder(images)) {
-        out.Picture(images + QStringLiteral("Cursor.BMP"), PaintCursor(), "bmp");
-        for (int n = 1; n <= 12; ++n)
-            out.Picture(images + QStringLiteral("%1.bmp").arg(n), PaintRowNumber(n), "bmp");
-    }
-    out.Bytes(root + QStringLiteral("fonts.conf"), FontsConf());
-    if (!out.Ok() && error)
-        *error = out.Error();
-    return out.Ok();
+    const QString star = images + QStringLiteral("Star/");
+    const int slices = 4;
+    for (int slice = 0; slice < slices; ++slice)
+        jobs.push_back({[star, slice, singerPhotos](TWriter& out) {
+                            if (!out.Folder(star))
+                                return;
+                            if (slice == 0)
+                                out.Picture(star + QStringLiteral("default.jpg"), PaintDefaultPhoto(), "jpg", 88);
+                            for (int n = 1 + slice; n <= singerPhotos && out.Ok(); n += slices)
+                                out.Picture(star + QStringLiteral("S%1.jpg").arg(n, 5, 10, QLatin1Char('0')),
+                                            PaintSingerPhoto(n), "jpg", 85);
+                        },
+                        {}});
+    jobs.push_back({[images, root](TWriter& out) {
+                        const QString ad = images + QStringLiteral("Ad/");
+                        if (out.Folder(ad))
+                            for (int i = 0; i < AdvertCount(); ++i)
+                                out.Picture(ad + QStringLiteral("ad%1.jpg").arg(i + 1), PaintAdvert(i), "jpg", 88);
+                        const QString osd = images + QStringLiteral("OSD/");
+                        if (out.Folder(osd)) {
+                            // Each picture's sound: a rising, falling or bright glide of its own.
+                            const double glides[][3] = {{0.6, 660, 990},  {0.7, 400, 180}, {0.8, 520, 780},
+                                                        {0.5, 880, 1320}, {0.9, 523, 784}, {0.6, 440, 660}};
+                            for (int n = 1; n <= OsdCount(); ++n) {
+                                out.Picture(osd + QStringLiteral("%1.bmp").arg(n), PaintOsdPicture(n), "bmp");
+                                out.Bytes(osd + QStringLiteral("%1.wav").arg(n),
+                                          ToneWav(glides[n - 1][0], glides[n - 1][1], glides[n - 1][2]));
+                            }
+                        }
+                        if (out.Folder(images)) {
+                            out.Picture(images + QStringLiteral("Cursor.BMP"), PaintCursor(), "bmp");
+                            for (int n = 1; n <= 12; ++n)
+                                out.Picture(images + QStringLiteral("%1.bmp").arg(n), PaintRowNumber(n), "bmp");
+                        }
+                        out.Bytes(root + QStringLiteral("fonts.conf"), FontsConf());
+                    },
+                    {}});
+    // Shared folders and the font family are made ready before the threads start.
+    QDir().mkpath(star);
+    SkinFontFamily();
+    QtConcurrent::blockingMap(jobs, [](TJob& job) { job.run(job.out); });
+    for (const TJob& job : jobs)
+        if (!job.out.Ok()) {
+            if (error)
+                *error = job.out.Error();
+            return false;
+        }
+    return true;
 }

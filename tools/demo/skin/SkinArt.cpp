@@ -779,8 +779,8 @@ void DrawIcon(QPainter& p, const QString& icon, const QRectF& box, const QColor&
 QImage PaintScreenBase(const TSkinScreen& screen, double scale)
 {
     const QSizeF design = screen.popup ? QSizeF(screen.popupRect.size()) : QSizeF(1024, 768);
-    const QSize size(static_cast<int>(std::lround(design.width() * scale)),
-                     static_cast<int>(std::lround(design.height() * scale)));
+    // The same rounding as the rectangles in buttons.xml, so the picture fits its screen exactly.
+    const QSize size = ScaleRect(screen.popup ? screen.popupRect : QRect(0, 0, 1024, 768), scale).size();
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter p(&image);
@@ -839,11 +839,14 @@ void PaintFace(QPainter& p, const TSkinControl& c, bool hover)
         p.drawLine(QPointF(r.left() + 10, r.center().y()), QPointF(r.right() - 10, r.center().y()));
         p.drawLine(r.topLeft() + QPointF(14, 14), r.bottomRight() - QPointF(14, 14));
         p.drawLine(r.topRight() + QPointF(-14, 14), r.bottomLeft() + QPointF(14, -14));
-        DrawText(p, r.adjusted(10, 10, -10, -10), c.caption, 18, QColor(255, 255, 255, 70), 1);
+        DrawText(p, QRectF(r.left() + 10, r.bottom() - 34, r.width() - 20, 28), c.caption, 16,
+                 QColor(255, 255, 255, 90), 1);
         break;
     }
     case TFace::ValueBox: {
-        const QRectF r = QRectF(c.rect).adjusted(1, 1, -1, -1);
+        // Left or right aligned values get a margin inside the box.
+        const double margin = c.align == 2 ? 0 : 8;
+        const QRectF r = QRectF(c.rect).adjusted(1 - margin, 1, margin - 1, -1);
         p.setPen(QPen(QColor(255, 255, 255, 60), 1.2));
         p.setBrush(QColor(0, 0, 0, 120));
         p.drawRoundedRect(r, 10, 10);
