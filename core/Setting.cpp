@@ -30,7 +30,7 @@ QString ProgramFolder(const QString& given)
         else
             dir = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
     }
-    return WithSeparator(dir);
+    return WithSeparator(QFileInfo(NormalisePath(dir)).absoluteFilePath());
 }
 
 // The entry of folder whose name equals name ignoring case, so that a
@@ -96,7 +96,7 @@ void TSetting::Load()
     LoadGames();
     SplitText(Server, u';', ServerList);
     if (BrowsePath.isEmpty())
-        BrowsePath = ExeDir + QStringLiteral("Services/") + LangFolder(LangType) + u'/';
+        BrowsePath = ExeDir + QStringLiteral("Services/") + NormalisePath(LangFolder(LangType)) + u'/';
 }
 
 void TSetting::RunAutoBat()

@@ -1,6 +1,7 @@
 #include "core/ReadSetting.h"
 
 #include "core/Exception.h"
+#include "core/SettingSource.h"
 
 #include <gtest/gtest.h>
 
@@ -57,4 +58,15 @@ TEST(ReadSetting, UnboundReaderGivesEmptyTextAndDataSetErrorsReachTheCaller)
     } broken;
     r.SetDataSet(&broken);
     EXPECT_THROW(r.ReadInteger("vod", "UDPPort", 3200), Exception);
+}
+
+TEST(ReadSetting, TrialRowsFromTheEnvironmentText)
+{
+    const auto rows = ParseSettingRows("vod.Debug=1\nno separator\r\nMenu.Menu1_1=a=b.c\r\n.x=1\nname=x.y\n");
+    ASSERT_EQ(rows->Rows().size(), 2);
+    TReadSetting r;
+    r.SetDataSet(rows.get());
+    EXPECT_TRUE(r.ReadBool("vod", "Debug", false));
+    EXPECT_EQ(r.ReadString("Menu", "Menu1_1", ""), "a=b.c");
+    EXPECT_EQ(r.ReadString("vod", "Server", "Server"), "Server");
 }

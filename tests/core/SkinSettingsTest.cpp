@@ -11,6 +11,7 @@ std::unique_ptr<TSetting> Loaded(const TInstall& dir, int w, int h, int n)
     s->SetScreen(w, h, n);
     TMemorySettingRows rows;
     s->Load(&rows);
+    s->ReadSetting->SetDataSet(nullptr); // the rows end here
     return s;
 }
 } // namespace
