@@ -927,7 +927,8 @@ TScreenPtr TBuilder::Singers(bool photos) const
 TScreenPtr TBuilder::Lock() const
 {
     auto s =
-        Screen(QStringLiteral("frmlock"), T("房间锁定", "Room Locked"), T("请联系服务员", "Please call the staff"));
+        Screen(QStringLiteral("frmlock"), T("密码验证", "Password"),
+               T("请按提示输入密码, 如需帮助请呼叫服务员", "Enter the password as asked; call the staff for help"));
     s->decor.push_back(MakeDecor(TSkinDecor::Panel, QRect(212, 110, 600, 566)));
     s->controls.push_back(Label(QStringLiteral("Msg"), QRect(232, 122, 560, 64), 20, 2, kGold));
     auto input = Label(QStringLiteral("Input"), QRect(262, 194, 500, 64), 36, 2, kYellow);
