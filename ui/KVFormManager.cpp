@@ -433,7 +433,7 @@ TKVFormXML* TKVFormManager::FindOpenScreen(const QDomElement& node)
         TKVFormXML* screen = m_pScreens[i].second;
         if (screen->isHidden())
             screen->show();
-        screen->raise();
+        screen->BringToFront();
         return screen;
     }
     return nullptr;

@@ -56,6 +56,8 @@ public:
     QWidget* FindControl(const QString& name) const;
     TSubTitle* FindLabel(const QString& name) const;
     bool IsPopup() const;
+    // Brings the window in front of the station's other windows.
+    void BringToFront();
     bool IsShowing() const;
 
     QTimer* m_pAutoClose = nullptr;
