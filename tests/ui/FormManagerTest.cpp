@@ -438,3 +438,56 @@ TEST_F(UiTest, SkinErrorAbortsOnlyThatScreenAndNamesFileAndLine)
     EXPECT_NE(m_pManager->ShowSongList(), nullptr);
     m_pSetting->Debug = false;
 }
+
+TEST_F(UiTest, OtherLeafActionsAndTheirResults)
+{
+    LoadSkin(OrderingPortal(),
+             PublicPart("<frmsinger>" + Button("pic", 0, 0, 10, 10, "") + "</frmsinger><frmmylovelogin>" +
+                        Button("l", 0, 0, 10, 10, "") + "</frmmylovelogin><frmmylove>" + Button("m", 0, 0, 10, 10, "") +
+                        "</frmmylove><frmbill>" + Button("bill", 0, 0, 10, 10, "") + "</frmbill>"));
+    QDomDocument doc;
+    doc.setContent(QStringLiteral("<r><SingerType/><Other/><b1 click=\"frmsinger\" parameter=\"3\"/>"
+                                  "<skin click=\"frmskin\" parameter=\".\"/><skin2 click=\"frmskin\" parameter=\"2\"/>"
+                                  "<love click=\"frmmylove\"/><bill click=\"frmbill\"/><unknown click=\"x\"/></r>"));
+    const QDomElement r = doc.documentElement();
+    QList<int> classes, languages;
+    UiHooks().SetSingerClass = [&](int n) { classes << n; };
+    UiHooks().SwitchLanguage = [&](int n) { languages << n; };
+
+    // "frmsinger" acts only on the singer-type screen.
+    EXPECT_FALSE(m_pManager->ButtonAction(r.firstChildElement("Other"), r.firstChildElement("b1")));
+    EXPECT_TRUE(classes.isEmpty());
+    EXPECT_FALSE(m_pManager->ButtonAction(r.firstChildElement("SingerType"), r.firstChildElement("b1")));
+    EXPECT_EQ(classes, QList<int>{3});
+    EXPECT_EQ(m_pManager->TopScreen()->objectName(), "frmsingerlist") << "without SingerStyle pic";
+
+    // The language switch uses up its key; "." stands for 10.
+    EXPECT_TRUE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("skin")));
+    EXPECT_TRUE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("skin2")));
+    EXPECT_EQ(languages, (QList<int>{10, 2}));
+
+    // Favourites: the login screen until a user is signed in.
+    EXPECT_TRUE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("love")));
+    EXPECT_EQ(m_pManager->TopScreen()->objectName(), "frmmylovelogin");
+    UiHooks().FavouritesUserSignedIn = [] { return true; };
+    EXPECT_EQ(m_pManager->ShowMyLove()->objectName(), "frmmylove");
+
+    // The bill needs the room-service database.
+    EXPECT_FALSE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("bill")));
+    EXPECT_NE(m_pManager->TopScreen()->objectName(), "frmbill");
+    UiHooks().RoomServiceConnects = [] { return true; };
+    EXPECT_FALSE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("bill"))) << "opens, key not used up";
+    EXPECT_EQ(m_pManager->TopScreen()->objectName(), "frmbill");
+
+    EXPECT_FALSE(m_pManager->ButtonAction(QDomElement(), r.firstChildElement("unknown")));
+    EXPECT_FALSE(m_pManager->ButtonAction(QDomElement(), QDomElement()));
+}
+
+TEST_F(UiTest, SingerStylePicOpensThePhotoGridScreen)
+{
+    LoadSkin(OrderingPortal(), PublicPart("<frmsinger>" + Button("pic", 0, 0, 10, 10, "") + "</frmsinger>"),
+             "left=\"0\" top=\"0\" width=\"800\" height=\"600\" SingerStyle=\"pic\"");
+    TKVFormXML* singer = m_pManager->ShowSinger();
+    ASSERT_NE(singer, nullptr);
+    EXPECT_EQ(singer->objectName(), "frmsinger");
+}
