@@ -499,7 +499,7 @@ void IconPath(QPainter& p, const QString& id)
         hole.addEllipse(QPointF(50, 64), 6, 6);
         fill(hole);
     } else if (id == QLatin1String("power")) {
-        p.drawArc(QRectF(16, 18, 68, 68), 120 * 16, -240 * 16);
+        p.drawArc(QRectF(16, 18, 68, 68), 120 * 16, 300 * 16);
         line(50, 10, 50, 48);
     } else if (id == QLatin1String("video")) {
         p.drawRoundedRect(QRectF(10, 28, 58, 44), 8, 8);
@@ -580,11 +580,17 @@ void IconPath(QPainter& p, const QString& id)
         p.drawPath(path);
         p.drawRect(QRectF(10, 14, 14, 42));
     } else if (id == QLatin1String("clap")) {
-        p.drawRoundedRect(QRectF(18, 30, 30, 56), 14, 14);
-        p.drawRoundedRect(QRectF(52, 30, 30, 56), 14, 14);
-        line(30, 8, 34, 20);
+        // Two hands meeting, with motion lines above.
+        for (const double angle : {-22.0, 22.0}) {
+            p.save();
+            p.translate(angle < 0 ? 38 : 62, 62);
+            p.rotate(angle);
+            p.drawRoundedRect(QRectF(-13, -30, 26, 52), 12, 12);
+            p.restore();
+        }
+        line(30, 10, 36, 22);
         line(50, 4, 50, 18);
-        line(70, 8, 66, 20);
+        line(70, 10, 64, 22);
     } else if (id == QLatin1String("cake")) {
         p.drawRoundedRect(QRectF(14, 48, 72, 40), 6, 6);
         line(14, 64, 86, 64);
