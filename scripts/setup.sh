@@ -9,7 +9,7 @@ packages=(
   libzinnia-dev tegaki-zinnia-simplified-chinese fonts-wqy-zenhei
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   postgresql socat xvfb xdotool x11-utils imagemagick tdsodbc unixodbc-dev python3-dbfread
-  clang-14 libclang-rt-14-dev clang-format
+  clang-14 libclang-rt-14-dev clang-format libicu-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -53,27 +53,35 @@ bool TextToBool(const QString& t, bool& out)
 
 } // namespace
 
+quint32 TextDict::Append(QStringView text)
+{
+    const quint32 id = Size();
+    const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
+    m_aPool.insert(m_aPool.end(), p, p + text.size());
+    m_aOffsets.push_back(quint32(m_aPool.size()));
+    return id;
+}
+
 quint32 TextDict::Intern(QStringView text)
 {
-    if (m_aSlots.empty() || (m_aHashes.size() + 1) * 2 > m_aSlots.size())
-        Rehash(std::max<size_t>(64, m_aSlots.size() * 2));
-    if (m_aHashes.size() != Size())
-        Rehash(m_aSlots.size());
+    if (!m_bDedupe)
+        return Append(text);
+    if ((size_t(Size()) + 1) * 2 > m_aSlots.size())
+        Rehash(m_aSlots.size() * 2);
     const quint32 h = HashOf(text);
     const size_t mask = m_aSlots.size() - 1;
     size_t i = h & mask;
     while (m_aSlots[i] != 0) {
-        const quint32 id = m_aSlots[i] - 1;
-        if (m_aHashes[id] == h && View(id) == text)
-            return id;
+        const quint64 slot = m_aSlots[i];
+        if (quint32(slot >> 32) == h) {
+            const quint32 id = quint32(slot) - 1;
+            if (View(id) == text)
+                return id;
+        }
         i = (i + 1) & mask;
     }
-    const quint32 id = Size();
-    m_aPool.insert(m_aPool.end(), reinterpret_cast<const char16_t*>(text.utf16()),
-                   reinterpret_cast<const char16_t*>(text.utf16()) + text.size());
-    m_aOffsets.push_back(quint32(m_aPool.size()));
-    m_aHashes.push_back(h);
-    m_aSlots[i] = id + 1;
+    const quint32 id = Append(text);
+    m_aSlots[i] = quint64(h) << 32 | (id + 1);
     return id;
 }
 
@@ -84,15 +92,13 @@ void TextDict::Rehash(size_t minSlots)
     while (n < need)
         n *= 2;
     m_aSlots.assign(n, 0);
-    m_aHashes.resize(Size());
-    for (quint32 id = 0; id < Size(); ++id)
-        m_aHashes[id] = HashOf(View(id));
     const size_t mask = n - 1;
     for (quint32 id = 0; id < Size(); ++id) {
-        size_t i = m_aHashes[id] & mask;
+        const quint32 h = HashOf(View(id));
+        size_t i = h & mask;
         while (m_aSlots[i] != 0)
             i = (i + 1) & mask;
-        m_aSlots[i] = id + 1;
+        m_aSlots[i] = quint64(h) << 32 | (id + 1);
     }
 }
 
@@ -100,13 +106,18 @@ void TextDict::Freeze()
 {
     m_aPool.shrink_to_fit();
     m_aOffsets.shrink_to_fit();
-    std::vector<quint32>().swap(m_aHashes);
-    std::vector<quint32>().swap(m_aSlots);
+    std::vector<quint64>().swap(m_aSlots);
+}
+
+void TextDict::StopDedupe()
+{
+    m_bDedupe = false;
+    std::vector<quint64>().swap(m_aSlots);
 }
 
 size_t TextDict::Bytes() const
 {
-    return m_aPool.capacity() * 2 + (m_aOffsets.capacity() + m_aHashes.capacity() + m_aSlots.capacity()) * 4;
+    return m_aPool.capacity() * 2 + m_aOffsets.capacity() * 4 + m_aSlots.capacity() * 8;
 }
 
 qint64 EncodeDate(const QDate& d)
@@ -229,6 +240,10 @@ void Column::PushText(QStringView v)
 {
     nulls.push_back(0);
     texts.push_back(dict.Intern(v));
+    // A column of mostly distinct texts (numbers, paths, names) is not worth
+    // the look-ups: its texts are kept as they come.
+    if (texts.size() == 16384 && dict.Dedupes() && dict.Size() > 14700)
+        dict.StopDedupe();
 }
 
 QVariant Column::Convert(const QVariant& v) const
@@ -333,8 +348,30 @@ void Column::Push(const QVariant& raw)
     }
 }
 
+const ValueIndex& Column::Index() const
+{
+    if (!valueIndex) {
+        std::vector<std::pair<qint64, quint32>> pairs;
+        pairs.reserve(ints.size());
+        for (size_t r = 0; r < ints.size(); ++r)
+            if (!nulls[r])
+                pairs.emplace_back(ints[r], quint32(r));
+        std::sort(pairs.begin(), pairs.end());
+        auto index = std::make_shared<ValueIndex>();
+        index->values.reserve(pairs.size());
+        index->rows.reserve(pairs.size());
+        for (const auto& [v, r] : pairs) {
+            index->values.push_back(v);
+            index->rows.push_back(r);
+        }
+        valueIndex = std::move(index);
+    }
+    return *valueIndex;
+}
+
 void Column::Set(size_t row, const QVariant& raw)
 {
+    valueIndex.reset();
     const QVariant v = Convert(raw);
     nulls[row] = v.isNull() ? 1 : 0;
     if (v.isNull())
@@ -386,14 +423,26 @@ void Column::Reserve(size_t rows)
         ints.reserve(rows);
 }
 
+void Column::Shrink()
+{
+    nulls.shrink_to_fit();
+    ints.shrink_to_fit();
+    floats.shrink_to_fit();
+    texts.shrink_to_fit();
+    dict.Freeze();
+}
+
 size_t Column::Bytes() const
 {
     return nulls.capacity() + ints.capacity() * 8 + floats.capacity() * 8 + texts.capacity() * 4 + dict.Bytes() +
-           rank.capacity() * 4;
+           rank.capacity() * 4 + (valueIndex ? valueIndex->values.capacity() * 8 + valueIndex->rows.capacity() * 4 : 0);
 }
 
 int Store::FindColumn(const QString& name) const
 {
+    for (size_t i = 0; i < cols.size(); ++i) // names as written first: no case folding
+        if (cols[i].name == name)
+            return int(i);
     for (size_t i = 0; i < cols.size(); ++i)
         if (cols[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
@@ -402,6 +451,8 @@ int Store::FindColumn(const QString& name) const
 
 void Store::AddRow(const std::vector<QVariant>& values, qint64 rowId)
 {
+    for (Column& c : cols)
+        c.valueIndex.reset();
     for (size_t c = 0; c < cols.size(); ++c)
         cols[c].Push(c < values.size() ? values[c] : QVariant());
     deleted.push_back(0);

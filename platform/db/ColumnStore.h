@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace dbstore {
@@ -24,14 +25,19 @@ public:
     quint32 Size() const { return quint32(m_aOffsets.size() - 1); }
     // Drops the look-up table (rebuilt on the next Intern).
     void Freeze();
+    // For columns of mostly distinct texts: from now on every text is simply
+    // appended (equal texts may then have several entries).
+    void StopDedupe();
+    bool Dedupes() const { return m_bDedupe; }
     size_t Bytes() const;
 
 private:
     void Rehash(size_t minSlots);
     std::vector<char16_t> m_aPool;
     std::vector<quint32> m_aOffsets;
-    std::vector<quint32> m_aHashes; // per entry
-    std::vector<quint32> m_aSlots;  // open addressing: entry + 1, 0 empty
+    quint32 Append(QStringView text);
+    std::vector<quint64> m_aSlots; // open addressing: hash << 32 | (entry + 1), 0 empty
+    bool m_bDedupe = true;
 };
 
 // Date-times are kept naive (no time zone): Julian day * 86400000 + ms of day.
@@ -42,6 +48,14 @@ QDateTime DecodeDateTime(qint64 v);
 // or "THH:mm..."; false when the text is none of these.
 bool ParseDateTime(QStringView text, qint64& out);
 QString FormatDateTime(qint64 v);
+
+// The non-null rows of an integer-kept column sorted by value (equal values
+// in row order): a range of values is a range of this list.
+struct ValueIndex
+{
+    std::vector<qint64> values;
+    std::vector<quint32> rows;
+};
 
 struct Column
 {
@@ -62,6 +76,10 @@ struct Column
     std::vector<quint32> rank;
     quint32 rankSize = 0;
 
+    // Built on first use by the record filter; dropped when a value changes.
+    mutable std::shared_ptr<const ValueIndex> valueIndex;
+    const ValueIndex& Index() const;
+
     bool IsText() const { return type == FieldType::String; }
     bool IsFloat() const { return type == FieldType::Float; }
     bool IsInt() const { return !IsText() && !IsFloat(); }
@@ -78,6 +96,8 @@ struct Column
     // DbError when a text cannot be read as the type.
     QVariant Convert(const QVariant& v) const;
     void Reserve(size_t rows);
+    // Gives back the spare capacity of the vectors after a load.
+    void Shrink();
     size_t Bytes() const;
 };
 

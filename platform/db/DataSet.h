@@ -239,6 +239,9 @@ public:
     void Cancel();
     void Delete(); // throws DbError
 
+    // Bytes held for the rows, their texts, sort ranks and prepared orders.
+    size_t MemoryBytes() const;
+
     struct Impl; // internal state (DataSet.cpp)
 
 signals:

@@ -70,6 +70,51 @@ void SettleType(Column& c, FieldType type, size_t rowsSoFar)
         c.ints.assign(rowsSoFar, 0);
 }
 
+// UTF-8 (as SQLite keeps texts) to UTF-16 in a reused buffer; invalid bytes
+// become U+FFFD.
+QStringView Utf16(const char* p, int n, std::vector<char16_t>& out)
+{
+    out.resize(size_t(n));
+    size_t o = 0;
+    int i = 0;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x80) {
+            out[o++] = c;
+            ++i;
+            continue;
+        }
+        char32_t cp = 0xFFFD;
+        int len = 1;
+        auto cont = [&](int k) { return i + k < n && (static_cast<unsigned char>(p[i + k]) & 0xC0) == 0x80; };
+        if (c >= 0xC2 && c < 0xE0 && cont(1)) {
+            cp = char32_t(c & 0x1F) << 6 | (p[i + 1] & 0x3F);
+            len = 2;
+        } else if (c >= 0xE0 && c < 0xF0 && cont(1) && cont(2)) {
+            cp = char32_t(c & 0x0F) << 12 | char32_t(p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
+            len = 3;
+            if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000))
+                cp = 0xFFFD;
+        } else if (c >= 0xF0 && c < 0xF5 && cont(1) && cont(2) && cont(3)) {
+            cp = char32_t(c & 0x07) << 18 | char32_t(p[i + 1] & 0x3F) << 12 | char32_t(p[i + 2] & 0x3F) << 6 |
+                 (p[i + 3] & 0x3F);
+            len = 4;
+            if (cp < 0x10000 || cp > 0x10FFFF)
+                cp = 0xFFFD;
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            if (o + 2 > out.size())
+                out.resize(o + 2);
+            out[o++] = char16_t(0xD7C0 + (cp >> 10));
+            out[o++] = char16_t(0xDC00 | (cp & 0x3FF));
+        } else {
+            out[o++] = char16_t(cp);
+        }
+    }
+    return QStringView(out.data(), qsizetype(o));
+}
+
 QVariant ForBinding(DbEngine engine, const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
@@ -200,6 +245,7 @@ public:
             source.push_back(i);
         }
         size_t rows = 0;
+        std::vector<char16_t> scratch;
         for (;;) {
             const int rc = sqlite3_step(st);
             if (rc == SQLITE_DONE)
@@ -223,9 +269,9 @@ public:
                                rows);
                 switch (c.type) {
                 case FieldType::String: {
-                    const void* p = sqlite3_column_text16(st, i);
-                    const int bytes = sqlite3_column_bytes16(st, i);
-                    c.PushText(QStringView(static_cast<const char16_t*>(p), bytes / 2));
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                    const int bytes = sqlite3_column_bytes(st, i);
+                    c.PushText(Utf16(p, bytes, scratch));
                     break;
                 }
                 case FieldType::Float:
@@ -279,7 +325,7 @@ public:
         for (Column& c : store.cols) {
             if (!c.typeKnown)
                 SettleType(c, FieldType::String, rows);
-            c.dict.Freeze();
+            c.Shrink();
         }
         store.rows = rows;
         store.deleted.assign(rows, 0);
@@ -346,7 +392,7 @@ public:
             ++rows;
         }
         for (Column& c : store.cols)
-            c.dict.Freeze();
+            c.Shrink();
         store.rows = rows;
         store.deleted.assign(rows, 0);
     }

@@ -258,21 +258,54 @@ std::unique_ptr<Node> Parse(const QString& text)
 
 // ---------------------------------------------------------------- like
 
+namespace {
+
+inline char16_t Fold(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    if (c >= 0xD800 && c < 0xE000)
+        return c;
+    return QChar(c).toCaseFolded().unicode();
+}
+
+inline bool EqualAt(QStringView text, qsizetype at, const std::u16string& part)
+{
+    const char16_t* t = reinterpret_cast<const char16_t*>(text.utf16()) + at;
+    for (size_t k = 0; k < part.size(); ++k)
+        if (t[k] != part[k] && Fold(t[k]) != part[k])
+            return false;
+    return true;
+}
+
+inline qsizetype Find(QStringView text, qsizetype from, const std::u16string& part)
+{
+    const qsizetype m = qsizetype(part.size());
+    const char16_t* t = reinterpret_cast<const char16_t*>(text.utf16());
+    const char16_t first = part[0];
+    for (qsizetype i = from; i + m <= text.size(); ++i)
+        if ((t[i] == first || Fold(t[i]) == first) && EqualAt(text, i, part))
+            return i;
+    return -1;
+}
+
+} // namespace
+
 LikePattern::LikePattern(const QString& pattern)
 {
-    QString part;
+    std::u16string part;
     m_bAnchorStart = !(pattern.startsWith(u'%') || pattern.startsWith(u'*'));
     m_bAnchorEnd = !(pattern.endsWith(u'%') || pattern.endsWith(u'*'));
     for (QChar c : pattern) {
         if (c == u'%' || c == u'*') {
-            if (!part.isEmpty())
+            if (!part.empty())
                 m_aParts.push_back(part);
             part.clear();
         } else {
-            part += c;
+            part += Fold(c.unicode());
         }
     }
-    if (!part.isEmpty())
+    if (!part.empty())
         m_aParts.push_back(part);
     if (m_aParts.empty())
         m_bAnchorStart = m_bAnchorEnd = pattern.isEmpty();
@@ -283,34 +316,69 @@ bool LikePattern::Match(QStringView text) const
     if (m_aParts.empty())
         return !m_bAnchorStart || text.isEmpty();
     qsizetype at = 0;
+    qsizetype end = text.size();
     size_t first = 0, last = m_aParts.size();
     if (m_bAnchorStart) {
-        if (!text.startsWith(m_aParts[0], Qt::CaseInsensitive))
+        const auto& head = m_aParts[0];
+        if (end < qsizetype(head.size()) || !EqualAt(text, 0, head))
             return false;
-        at = m_aParts[0].size();
+        at = qsizetype(head.size());
         first = 1;
+        if (m_bAnchorEnd && last == 1)
+            return end == at;
     }
     if (m_bAnchorEnd && last > first) {
-        const QString& tail = m_aParts[last - 1];
-        if (text.size() - at < tail.size() || !text.endsWith(tail, Qt::CaseInsensitive))
+        const auto& tail = m_aParts[last - 1];
+        if (end - at < qsizetype(tail.size()) || !EqualAt(text, end - qsizetype(tail.size()), tail))
             return false;
-        text = text.left(text.size() - tail.size());
+        end -= qsizetype(tail.size());
         --last;
-    } else if (m_bAnchorEnd && m_aParts.size() == 1) {
-        return text.size() == m_aParts[0].size();
     }
+    const QStringView inner = text.left(end);
     for (size_t i = first; i < last; ++i) {
-        const qsizetype found = text.indexOf(m_aParts[i], at, Qt::CaseInsensitive);
+        const qsizetype found = Find(inner, at, m_aParts[i]);
         if (found < 0)
             return false;
-        at = found + m_aParts[i].size();
+        at = found + qsizetype(m_aParts[i].size());
     }
-    return at <= text.size();
+    return at <= end;
 }
 
 // ---------------------------------------------------------------- predicates
 
 namespace {
+
+// Reused work buffers: large temporary vectors would otherwise be mapped and
+// unmapped by the allocator (and their pages faulted in) at every evaluation.
+template <typename T> class Scratch
+{
+public:
+    explicit Scratch(size_t n)
+    {
+        auto& pool = Pool();
+        if (!pool.empty()) {
+            m_v = std::move(pool.back());
+            pool.pop_back();
+        }
+        m_v.resize(n);
+    }
+    ~Scratch()
+    {
+        if (Pool().size() < 16)
+            Pool().push_back(std::move(m_v));
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    std::vector<T>& operator*() { return m_v; }
+
+private:
+    static std::vector<std::vector<T>>& Pool()
+    {
+        thread_local std::vector<std::vector<T>> pool;
+        return pool;
+    }
+    std::vector<T> m_v;
+};
 
 // An empty (null) value differs from every value: it passes "<>" and nothing else.
 template <Op O> inline uint8_t Pass(uint8_t isNull, bool result)
@@ -385,12 +453,22 @@ private:
 };
 
 // Integer-kept column (integers, booleans, date-times) against a number.
+// Selective comparisons read the column's value index instead of every row.
 template <Op O> class IntPredicate final : public Predicate
 {
 public:
     IntPredicate(int col, double v) : m_nCol(col), m_d(v) {}
     void Eval(const Store& s, uint8_t* mask) const override
     {
+        const qint64 estimate = Estimate(s);
+        if (estimate >= 0 && size_t(estimate) * 8 < s.rows) {
+            std::fill(mask, mask + s.rows, uint8_t(0));
+            const auto [lo, hi] = Range(s);
+            const quint32* rows = s.cols[size_t(m_nCol)].Index().rows.data();
+            for (size_t i = lo; i < hi; ++i)
+                mask[rows[i]] = 1;
+            return;
+        }
         const Column& c = s.cols[size_t(m_nCol)];
         const qint64* v = c.ints.data();
         const uint8_t* n = c.nulls.data();
@@ -409,8 +487,52 @@ public:
         const Column& c = s.cols[size_t(m_nCol)];
         return Pass<O>(c.nulls[row], Compare(O, double(c.ints[row]), m_d));
     }
+    qint64 Estimate(const Store& s) const override
+    {
+        if constexpr (O == Op::Ne)
+            return -1; // nearly every row
+        const auto [lo, hi] = Range(s);
+        return qint64(hi - lo);
+    }
+    void Collect(const Store& s, std::vector<quint32>& out) const override
+    {
+        const auto [lo, hi] = Range(s);
+        const auto& rows = s.cols[size_t(m_nCol)].Index().rows;
+        out.insert(out.end(), rows.begin() + qsizetype(lo), rows.begin() + qsizetype(hi));
+    }
 
 private:
+    // Positions in the value index of the matching values.
+    std::pair<size_t, size_t> Range(const Store& s) const
+    {
+        const auto& values = s.cols[size_t(m_nCol)].Index().values;
+        const double d = m_d;
+        auto lower = [&] { // first value >= d
+            return size_t(
+                std::lower_bound(values.begin(), values.end(), d, [](qint64 v, double x) { return double(v) < x; }) -
+                values.begin());
+        };
+        auto upper = [&] { // first value > d
+            return size_t(
+                std::upper_bound(values.begin(), values.end(), d, [](double x, qint64 v) { return x < double(v); }) -
+                values.begin());
+        };
+        switch (O) {
+        case Op::Eq:
+            return {lower(), upper()};
+        case Op::Gt:
+            return {upper(), values.size()};
+        case Op::Ge:
+            return {lower(), values.size()};
+        case Op::Lt:
+            return {0, lower()};
+        case Op::Le:
+            return {0, upper()};
+        default:
+            return {0, 0};
+        }
+    }
+
     int m_nCol;
     double m_d;
 };
@@ -448,7 +570,8 @@ public:
     {
         const Column& c = s.cols[size_t(m_nCol)];
         const quint32 n = c.dict.Size();
-        std::vector<uint8_t> hit(n);
+        Scratch<uint8_t> scratch(n);
+        std::vector<uint8_t>& hit = *scratch;
         for (quint32 i = 0; i < n; ++i)
             hit[i] = Test(c.dict.View(i));
         const quint32* t = c.texts.data();
@@ -554,8 +677,42 @@ public:
     }
     void Eval(const Store& s, uint8_t* mask) const override
     {
+        if (m_bAnd) {
+            // When one part is selective and indexed, test the others on its rows only.
+            std::vector<const Predicate*> parts;
+            Flatten(parts);
+            const Predicate* best = nullptr;
+            qint64 bestCount = -1;
+            for (const Predicate* p : parts) {
+                const qint64 e = p->Estimate(s);
+                if (e >= 0 && (bestCount < 0 || e < bestCount)) {
+                    best = p;
+                    bestCount = e;
+                }
+            }
+            // Testing a row found by the index costs about as much as scanning
+            // some sixty rows of a column: only a small candidate list pays.
+            if (best && size_t(bestCount) * 64 < s.rows) {
+                Scratch<quint32> scratch(0);
+                std::vector<quint32>& rows = *scratch;
+                rows.clear();
+                best->Collect(s, rows);
+                std::fill(mask, mask + s.rows, uint8_t(0));
+                for (quint32 r : rows) {
+                    bool all = true;
+                    for (const Predicate* p : parts)
+                        if (p != best && !p->Match(s, r)) {
+                            all = false;
+                            break;
+                        }
+                    mask[r] = all;
+                }
+                return;
+            }
+        }
         m_pA->Eval(s, mask);
-        std::vector<uint8_t> other(s.rows);
+        Scratch<uint8_t> scratch(s.rows);
+        std::vector<uint8_t>& other = *scratch;
         m_pB->Eval(s, other.data());
         const uint8_t* o = other.data();
         if (m_bAnd)
@@ -571,6 +728,18 @@ public:
     }
 
 private:
+    // The parts of a chain of "and".
+    void Flatten(std::vector<const Predicate*>& out) const
+    {
+        for (const Predicate* p : {m_pA.get(), m_pB.get()}) {
+            const auto* node = dynamic_cast<const AndOrPredicate*>(p);
+            if (node && node->m_bAnd)
+                node->Flatten(out);
+            else
+                out.push_back(p);
+        }
+    }
+
     bool m_bAnd;
     std::unique_ptr<Predicate> m_pA, m_pB;
 };

@@ -5,6 +5,7 @@
 #include "platform/db/ColumnStore.h"
 
 #include <memory>
+#include <string>
 
 namespace dbfilter {
 
@@ -56,6 +57,10 @@ public:
     // mask[r] = 1 for rows 0..rows-1 that pass.
     virtual void Eval(const dbstore::Store& store, uint8_t* mask) const = 0;
     virtual bool Match(const dbstore::Store& store, size_t row) const = 0;
+    // The number of matching rows when an index tells it at once, else -1;
+    // then Collect gives those rows.
+    virtual qint64 Estimate(const dbstore::Store&) const { return -1; }
+    virtual void Collect(const dbstore::Store&, std::vector<quint32>&) const {}
 };
 
 // Binds to the store's columns; throws FilterError for an unknown field or a
@@ -70,7 +75,7 @@ public:
     bool Match(QStringView text) const;
 
 private:
-    std::vector<QString> m_aParts;
+    std::vector<std::u16string> m_aParts; // case-folded
     bool m_bAnchorStart = true;
     bool m_bAnchorEnd = true;
 };
