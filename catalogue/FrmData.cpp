@@ -6,6 +6,7 @@
 #include "core/Setting.h"
 #include "platform/Tick.h"
 #include "platform/windowlink/WindowLink.h"
+#include "playback/PlayerLink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,7 +54,8 @@ bool TLinkInstanceWindows::FindAndRestore(const QString& caption)
 
 // ---------------------------------------------------------------- loader
 
-TLoadThread::TLoadThread(TFrmData& module) : m_module(module)
+TLoadThread::TLoadThread(TFrmData& module)
+    : m_module(module), m_bSongs(module.CD_Song.Active()), m_bSingers(module.CD_Singer.Active())
 {
     m_thread = std::thread([this] { Execute(); });
 }
@@ -76,9 +78,11 @@ void TLoadThread::Execute()
     // using the same views). Making a list current happens on the GUI thread.
     bool ok = false;
     try {
+        // The create handler opened both views before starting the loader
+        // (their state was taken on the GUI thread).
         uint32_t start = GetTickCount();
-        const bool songs = m_module.CD_Song.Active();
-        const bool singers = m_module.CD_Singer.Active();
+        const bool songs = m_bSongs;
+        const bool singers = m_bSingers;
         LogElapsed(QStringLiteral("装载歌表数据cd_song"), start);
         start = GetTickCount();
         if (songs) {
@@ -293,7 +297,7 @@ void TFrmData::FormCreate()
             if (m_options.runProgram)
                 m_options.runProgram();
             else
-                g_pSetting->run_program();
+                playerlink::RunPlayerProgram(g_pSetting->Player_Caption, g_pSetting->PlayerPath);
         }
         // 4. The catalogue loader.
         m_pLoaderThread.reset();

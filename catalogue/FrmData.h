@@ -68,7 +68,8 @@ struct TFrmDataOptions
     QString exeDir;
     // Second-instance check; null: the window link.
     IInstanceWindows* instances = nullptr;
-    // Starts the player program; empty: the settings object's run_program.
+    // Starts the player program when it is not running; empty: the player
+    // link (window captioned Player_Caption, program PlayerPath).
     std::function<void()> runProgram;
     // Shows an error that ended the create handler; empty: a message box where
     // there is a display, standard error otherwise.
@@ -90,6 +91,7 @@ public:
 private:
     void Execute();
     TFrmData& m_module;
+    const bool m_bSongs, m_bSingers; // the views were active when it started
     std::atomic<bool> m_bFinished{false};
     std::thread m_thread;
 };

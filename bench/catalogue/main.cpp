@@ -233,9 +233,9 @@ int main(int argc, char** argv)
           "CREATE INDEX IF NOT EXISTS b7 ON original(CreateDate)", "CREATE INDEX IF NOT EXISTS b8 ON original(STROKES)",
           "CREATE INDEX IF NOT EXISTS b9 ON original(Name)", "CREATE INDEX IF NOT EXISTS b10 ON original(TimesTotal)"})
         plain.RunSql(QString::fromLatin1(sql));
-    std::printf("song filter: filter + sort + count + first page of 10, median of 15 (target <= 5 ms)\n");
-    const int reps = 15;
-    double worst = 0;
+    std::printf("song filter: filter + sort + count + first page of 10, median of 21 (target <= 5 ms)\n");
+    const int reps = 21;
+    double worst = 0, fastest = 0;
     for (size_t i = 0; i < choices.size(); ++i) {
         const Choice& c = choices[i];
         const Choice& other = choices[(i + 1) % choices.size()];
@@ -269,8 +269,9 @@ int main(int argc, char** argv)
         const double m = Median(times);
         worst = std::max(worst, m);
         Row(label, m, Median(base), "SQLite count + page");
+        fastest = std::max(fastest, *std::min_element(times.begin(), times.end()));
     }
-    std::printf("  slowest choice: %.3f ms\n", worst);
+    std::printf("  slowest choice: median %.3f ms; the largest of the per-choice minimums %.3f ms\n", worst, fastest);
 
     // ---- play queue ----
     std::printf(
