@@ -1,0 +1,1 @@
+vod_fuzz(windowlink vod_platform vod_core)
