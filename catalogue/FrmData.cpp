@@ -364,9 +364,9 @@ void TFrmData::OpenHallQueue()
     Room.SetTableName(QStringLiteral("Room"));
     Room.Open();
     m_sRoomName.clear();
-    // Exact match: the located row must carry this computer's name as written.
-    if (Room.Locate(QStringLiteral("RoomComputer"), g_pSetting->ComputerName) &&
-        Room.FieldByName(QStringLiteral("RoomComputer")).AsString() == g_pSetting->ComputerName)
+    // The whole name must match; the computer name is lower case while the
+    // room table may be written in any case, so case is ignored.
+    if (Room.Locate(QStringLiteral("RoomComputer"), g_pSetting->ComputerName))
         m_sRoomName = Room.FieldByName(QStringLiteral("RoomName")).AsString();
 }
 

@@ -256,8 +256,12 @@ TEST(PlayQueueHall, SharedTableNamesTheRoomAndUsesTheServerDate)
                      MakeSong(QStringLiteral("000002"), QStringLiteral("Film"), QStringLiteral("B"), 20)});
     in.SetSetting(QStringLiteral("SaloonMode"), QStringLiteral("1"));
     in.SetSetting(QStringLiteral("SaloonComputer"), QStringLiteral("another-computer"));
+    // A computer name that merely starts like this one's is another computer;
+    // the room table may spell the name in capitals.
+    in.Db().Execute(QStringLiteral("INSERT INTO Room (RoomId, RoomName, RoomComputer) VALUES ('0','A00',?)"),
+                    {ComputerName() + QStringLiteral("x")});
     in.Db().Execute(QStringLiteral("INSERT INTO Room (RoomId, RoomName, RoomComputer) VALUES ('1','A01',?)"),
-                    {ComputerName()});
+                    {ComputerName().toUpper()});
     // Another room's entry in the shared table.
     in.Db().Execute(QStringLiteral("INSERT INTO \"order\" (Name, SongNo, Num, Playing, Lan_Type) VALUES "
                                    "('[B02]:x','000002',4,'0','20')"));
