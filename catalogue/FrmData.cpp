@@ -244,7 +244,6 @@ void TFrmData::Construct()
         return;
     }
     g_pSetting->FirstInstance = true;
-    QCoreApplication::setApplicationName(g_pSetting->Client_Caption);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QGuiApplication::setApplicationDisplayName(g_pSetting->Client_Caption);
     // The embedded catalogue takes the Jet dialect ("Date()"), the servers the
@@ -260,7 +259,7 @@ void TFrmData::ShowError(const QString& message)
         return;
     }
     if (HasDisplay()) {
-        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), message);
+        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
         return;
     }
     std::fprintf(stderr, "%s\n", message.toUtf8().constData());

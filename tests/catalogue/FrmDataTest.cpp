@@ -220,8 +220,16 @@ TEST(FrmData, RunSqlAndReopen)
     EXPECT_TRUE(data->RunSql(QStringLiteral("DELETE FROM song WHERE SongNo=?"), {QStringLiteral("100002")}));
     data->WaitForLoader();
     EXPECT_EQ(data->CD_Song.RecordCount(), 20);
+    data->m_pFilter->SetLanguage(QStringLiteral("1"));
+    const QString filter = data->CD_Song.Filter();
     data->ReopenCatalogue();
     EXPECT_TRUE(data->CD_Song.Active());
+    // The guest's choice still applies to the reloaded catalogue.
+    EXPECT_EQ(data->CD_Song.Filter(), filter);
+    EXPECT_EQ(data->CD_Song.RecordCount(),
+              in.Db().Scalar(QStringLiteral("SELECT count(*) FROM qu_song WHERE Lan_Type=1")).toInt());
+    data->m_pFilter->ClearCriteria();
+    data->CD_Song.SetFiltered(false);
     EXPECT_EQ(data->CD_Song.RecordCount(), 18);
 }
 

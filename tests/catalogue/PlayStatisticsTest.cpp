@@ -131,20 +131,6 @@ TEST(PlayStatistics, ErrorsAreSwallowed)
     EXPECT_EQ(SongCounters(in.Db(), QStringLiteral("000001")), (Counters{0, 0, 0, 0, 0, 0}));
 }
 
-TEST(PlayStatistics, ServerTextIsKeptForOdbc)
-{
-    const QStringList s = SetBasedStatisticsStatements(DbEngine::SqlServer);
-    ASSERT_EQ(s.size(), 2);
-    EXPECT_TRUE(s[0].startsWith(QStringLiteral(
-        "UPDATE original SET TimesTotal =(SELECT SUM(Times) FROM timesDetail WHERE timesDetail.songno = "
-        "original.songno),TimesDay =(SELECT SUM(Times) FROM timesDetail WHERE timesDetail.songno = original.songno "
-        "AND GetDate() - clickTime <= 1),")));
-    EXPECT_TRUE(s[0].endsWith(QStringLiteral("WHERE (SONGNO IN(SELECT songno FROM timesDetail))")));
-    EXPECT_EQ(s[1], QStringLiteral("UPDATE singer SET Times =(select sum(TimesTotal+InitTimes) from original where "
-                                   "CHARINDEX(singer.singerName,original.singer_nam)>0 ) WHERE singername in (select "
-                                   "singer_nam from song AS a LEFT JOIN original AS b ON a.SongNo=b.SONGNO)"));
-}
-
 TEST(PlayStatistics, ServerCatalogueSumsTimesAndCreditsContainedSingers)
 {
     if (!testpg::Available())
