@@ -209,6 +209,9 @@ TEST(PlayerLinkMessages, PlayerWithAWindowRestoresAndCloses)
         << player.Process().readAllStandardError().constData();
     EXPECT_TRUE(ShowText(kShowPicture, QStringLiteral("/no/such/picture.bmp")));
     EXPECT_FALSE(player.WaitLine(QStringLiteral("text 2")).isEmpty());
+    // An existing file: the player asks for a sound device before playing.
+    EXPECT_TRUE(PlayNow(QCoreApplication::applicationFilePath()));
+    EXPECT_FALSE(player.WaitLine(QStringLiteral("file ")).isEmpty());
     EXPECT_TRUE(windowlink::RestoreWindow(PlayerWindow()));
     EXPECT_FALSE(player.WaitLine(QStringLiteral("restore")).isEmpty());
     EXPECT_TRUE(windowlink::PostClose(PlayerWindow()));

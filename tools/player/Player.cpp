@@ -4,9 +4,14 @@
 #include "core/Gbk.h"
 #include "playback/PlayerLink.h"
 
+#include <QAudioDevice>
+#include <QAudioOutput>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMediaDevices>
+#include <QMediaPlayer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
@@ -329,6 +334,7 @@ void Player::StartTrack(Track track)
         m_songTimer.start(int(qMax<qint64>(m_current->remainingMs, 0)));
         m_playClock.start();
     }
+    StartSound(m_current->file);
     ShowState();
 }
 
@@ -404,6 +410,7 @@ void Player::SetVolume(int volume)
     if (volume == m_nVolume)
         return;
     m_nVolume = volume;
+    SyncSound();
     Report(kMsgVolumeReport, m_nVolume, m_bVocal ? 1 : 0);
 }
 
@@ -443,8 +450,40 @@ void Player::Log(const QString& line)
     std::fflush(stdout);
 }
 
+void Player::StartSound(const QString& file)
+{
+    if (!m_pWindow)
+        return;
+    if (m_pMedia)
+        m_pMedia->stop();
+    // Without a sound device the media backends fail or crash: stay silent.
+    if (file.isEmpty() || !QFileInfo(file).isFile() || QMediaDevices::audioOutputs().isEmpty())
+        return;
+    if (!m_pMedia) {
+        m_pMedia = new QMediaPlayer(this);
+        m_pAudio = new QAudioOutput(this);
+        m_pMedia->setAudioOutput(m_pAudio);
+    }
+    m_pMedia->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+    SyncSound();
+}
+
+void Player::SyncSound()
+{
+    if (!m_pMedia)
+        return;
+    m_pAudio->setVolume(float(m_nVolume) / 100.0f);
+    if (!m_current)
+        m_pMedia->stop();
+    else if (Frozen())
+        m_pMedia->pause();
+    else
+        m_pMedia->play();
+}
+
 void Player::ShowState()
 {
+    SyncSound();
     if (!m_pSongLabel)
         return;
     QString text = m_current ? m_current->title : QStringLiteral("-");

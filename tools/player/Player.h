@@ -22,7 +22,9 @@
 #include <memory>
 #include <optional>
 
+class QAudioOutput;
 class QLabel;
+class QMediaPlayer;
 class QWidget;
 
 struct PlayerOptions
@@ -88,6 +90,9 @@ private:
     void Report(uint32_t message, int64_t wParam, int64_t lParam);
     void Log(const QString& line);
     void ShowState();
+    // Sound of the song's file, with a window and a sound device only.
+    void StartSound(const QString& file);
+    void SyncSound();
 
     PlayerOptions m_options;
     std::unique_ptr<PlayQueue> m_pQueue;
@@ -95,6 +100,8 @@ private:
     QWidget* m_pWindow = nullptr;
     QLabel* m_pSongLabel = nullptr;
     QLabel* m_pTextLabel = nullptr;
+    QMediaPlayer* m_pMedia = nullptr;
+    QAudioOutput* m_pAudio = nullptr;
     QTimer m_pollTimer;
     QTimer m_songTimer;
     QElapsedTimer m_playClock;
