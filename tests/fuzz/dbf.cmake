@@ -1,0 +1,1 @@
+vod_fuzz(dbf vod_platform vod_core)

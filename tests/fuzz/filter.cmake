@@ -1,0 +1,1 @@
+vod_fuzz(filter vod_platform vod_core)
