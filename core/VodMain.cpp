@@ -5,6 +5,7 @@
 #include "core/Setting.h"
 #include "core/StartupStandIns.h"
 #include "platform/Tick.h"
+#include "playback/PlayerLink.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -77,6 +78,8 @@ int VodMain(int argc, char** argv)
     const uint32_t startTick = GetTickCount();
     // 2. The application object.
     QApplication app(argc, argv);
+    // Other programs' windows are found and switched to through the window link.
+    playerlink::InstallWindowLink();
     try {
         // 3. Catalogue data module: settings, catalogue, first-instance check.
         CreateCatalogueModule();
