@@ -361,6 +361,8 @@ int main(int argc, char** argv)
         std::printf("%-26s %6d rows %8.3fms %9.3fms %6.1f | cpu %7.3fms %8.3fms %6.1f%s\n", k.label, countOurs, mo, mb,
                     mb / mo, co, cb, cb / co, countOurs == countBase ? "" : "  (count differs from SQLite!)");
     }
+    std::printf("%-44s %10.1fMB %10.0fMB %8.2f\n", "memory of CD_Song with its indexes", song.MemoryBytes() / 1048576.0,
+                150.0, 150.0 / (song.MemoryBytes() / 1048576.0));
     std::printf("%-44s %10.3fms %10.0fms %8.2f\n", "slowest filter median, wall (target 5 ms)", worst, 5.0,
                 5.0 / worst);
     std::printf("%-44s %10.3fms %10.0fms %8.2f\n", "slowest filter median, CPU (target 5 ms)", worstCpu, 5.0,

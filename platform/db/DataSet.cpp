@@ -918,7 +918,7 @@ DataSet::State DataSet::GetState() const
 void DataSet::Requery()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     d->Load();
     d->ToFirst();
     Notify();
@@ -927,7 +927,7 @@ void DataSet::Requery()
 void DataSet::Refresh()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     // Remember the current record by its identity.
     const qint64 row = d->CurrentRow();
     const int key = d->source->KeyColumn(d->store);
@@ -966,7 +966,7 @@ void DataSet::Refresh()
 void DataSet::First()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     if (d->autoRefresh && d->source->ChangedSinceLoad())
         d->Load();
     d->ToFirst();
@@ -976,7 +976,7 @@ void DataSet::First()
 void DataSet::Last()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     d->pos = d->count > 0 ? d->count - 1 : 0;
     d->eof = true;
     d->bof = d->count == 0;
@@ -986,7 +986,7 @@ void DataSet::Last()
 void DataSet::Next()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     if (d->pos + 1 < d->count) {
         ++d->pos;
         d->eof = d->bof = false;
@@ -1000,7 +1000,7 @@ void DataSet::Next()
 void DataSet::Prior()
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     if (d->pos > 0 && d->count > 0) {
         --d->pos;
         d->eof = d->bof = false;
@@ -1014,7 +1014,7 @@ void DataSet::Prior()
 int DataSet::MoveBy(int distance)
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     if (d->count == 0) {
         d->eof = d->bof = true;
         return 0;
@@ -1059,7 +1059,7 @@ int DataSet::RecNo() const
 void DataSet::SetRecNo(int recNo)
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     if (d->count == 0)
         return;
     d->pos = qBound(0, recNo - 1, d->count - 1);
@@ -1125,7 +1125,7 @@ void DataSet::SetFilter(const QString& text)
         if (d->active)
             predicate = dbfilter::Bind(*tree, d->store);
     }
-    Cancel();
+    CheckBrowseMode();
     d->filterText = text;
     d->filterTree = std::move(tree);
     d->predicate = std::move(predicate);
@@ -1145,7 +1145,7 @@ void DataSet::SetFiltered(bool on)
 {
     if (on == d->filtered)
         return;
-    Cancel();
+    CheckBrowseMode();
     d->filtered = on;
     if (d->active) {
         d->RebuildView();
@@ -1168,7 +1168,7 @@ void DataSet::SetIndexFieldNames(const QString& list)
         return;
     }
     Order order = list.trimmed().isEmpty() ? nullptr : d->GetOrder(list);
-    Cancel();
+    CheckBrowseMode();
     d->indexList = list;
     d->order = std::move(order);
     d->rows.clear();
@@ -1209,7 +1209,7 @@ bool DataSet::IsIndexPrepared(const QString& list) const
 bool DataSet::Locate(const QString& fields, const QVariantList& values)
 {
     d->RequireActive();
-    Cancel();
+    CheckBrowseMode();
     const QStringList names = fields.split(u';', Qt::SkipEmptyParts);
     if (names.isEmpty() || names.size() != values.size())
         throw DbError(QStringLiteral("Locate needs one value per field: %1").arg(fields));
@@ -1314,7 +1314,7 @@ bool DataSet::GotoBookmark(const Bookmark& bookmark)
     const int p = d->PositionOf(bookmark.row);
     if (p < 0)
         return false;
-    Cancel();
+    CheckBrowseMode();
     d->pos = p;
     d->eof = d->bof = false;
     Notify();
@@ -1434,6 +1434,12 @@ void DataSet::Post()
         d->pos = qBound(0, oldPos, d->count - 1);
     }
     Notify();
+}
+
+void DataSet::CheckBrowseMode()
+{
+    if (d->state == State::Edit || d->state == State::Insert)
+        Post();
 }
 
 void DataSet::Cancel()

@@ -238,6 +238,10 @@ public:
     void Post(); // throws DbError (the pending row is cancelled first)
     void Cancel();
     void Delete(); // throws DbError
+    // Posts a pending edit or append. Every move, filter, sort, locate,
+    // refresh and requery does this first, as the classic data set does, so
+    // an edit is never dropped silently; Close cancels it.
+    void CheckBrowseMode();
 
     // Bytes held for the rows, their texts, sort ranks and prepared orders.
     size_t MemoryBytes() const;

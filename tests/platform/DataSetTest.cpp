@@ -521,3 +521,21 @@ TEST(DataSet, SameResultsOnSqliteAndPostgres)
     for (int i = 0; i < a.size(); ++i)
         EXPECT_EQ(a[i], b[i]) << i;
 }
+
+TEST(DataSet, MovingPostsAPendingEdit)
+{
+    QueueTable t;
+    t.Add("A", 1);
+    t.Add("B", 2);
+    t.queue.First();
+    t.queue.Edit();
+    t.queue.FieldByName("Name").SetAsString("changed");
+    t.queue.Next(); // posts, as the classic data set does
+    EXPECT_EQ(t.queue.GetState(), DataSet::State::Browse);
+    EXPECT_EQ(t.cat.connection.Scalar("SELECT Name FROM \"order\" WHERE SongNo='A'").toString(), "changed");
+    EXPECT_EQ(t.queue.FieldByName("SongNo").AsString(), "B");
+    t.queue.Edit();
+    t.queue.FieldByName("Name").SetAsString("dropped");
+    t.queue.Close(); // closing cancels
+    EXPECT_EQ(t.cat.connection.Scalar("SELECT Name FROM \"order\" WHERE SongNo='B'").toString(), "name B");
+}
