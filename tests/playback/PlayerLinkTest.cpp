@@ -37,7 +37,8 @@ TEST(PlayerLinkNoPlayer, EverythingIsDroppedAtOnce)
     EXPECT_FALSE(PostCommand(kCmdPause));
     EXPECT_FALSE(PostVolume(50));
     EXPECT_FALSE(PostKey(38, true));
-    EXPECT_LT(t.elapsed(), 200);
+    // Far below what waiting for a single answer would take.
+    EXPECT_LT(t.elapsed(), 1000);
 }
 
 TEST(PlayerLinkProgram, RunPlayerProgramStartsItOnlyWhenNeeded)

@@ -16,11 +16,39 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
+
+int g_aTermPipe[2] = {-1, -1};
+
+void OnTerminate(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_aTermPipe[1], &c, 1);
+}
+
+// SIGTERM and SIGINT end the event loop, so that the window is unregistered
+// on the way out.
+void QuitOnSignals(QCoreApplication& app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_aTermPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_aTermPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnTerminate;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
 
 bool HasArgument(int argc, char** argv, const char* name)
 {
@@ -105,6 +133,7 @@ int main(int argc, char** argv)
     if (options.songMs <= 0)
         options.songMs = 4000;
 
+    QuitOnSignals(*app);
     Player player(options);
     QObject::connect(&player, &Player::Closed, app.get(), &QCoreApplication::quit);
     if (!player.Start())
