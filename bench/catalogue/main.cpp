@@ -15,6 +15,7 @@
 #include "platform/dbase/DbfTable.h"
 #include "platform/dbase/OrderDbf.h"
 #include "tools/demo/CatalogueGenerator.h"
+#include "tools/demo/CatalogueWriter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,40 +47,6 @@ public:
     bool FindAndRestore(const QString&) override { return false; }
 };
 
-void Insert(DbConnection& c, const std::vector<DemoSinger>& singers, const std::vector<DemoSong>& songs)
-{
-    c.Begin();
-    QSqlQuery singer(c.Database()), original(c.Database()), song(c.Database());
-    singer.prepare(QStringLiteral("INSERT INTO singer (SINGERNO, SINGERNAME, PHOTO, SEX, PLACE, PYCODE, TIMES, SONGS, "
-                                  "LEN) VALUES (?,?,?,?,?,?,?,?,?)"));
-    original.prepare(QStringLiteral(
-        "INSERT INTO original (SONGNO, Name, Disc_no, Singer_Nam, Str_len, Lan_Type, Lan_Name, Type, Voice_Pos, "
-        "First_Char, CreateDate, Price, STROKES, Version, Music, Remark, song_vol, Disk, TimesTotal, TimesDay, "
-        "TimesWeek, TimesMonth, TimesSeason, TimesYear, InitTimes) VALUES "
-        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-    song.prepare(QStringLiteral("INSERT INTO song (SongNo, Is_Local, FilePath) VALUES (?,?,?)"));
-    auto run = [](QSqlQuery& q, const QVariantList& values) {
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        q.exec();
-    };
-    for (const DemoSinger& s : singers)
-        run(singer, {s.no, s.name, s.photo, s.sex, s.place, s.pycode, s.times, s.songs, s.len});
-    for (const DemoSong& s : songs) {
-        run(original, {s.songNo,     s.name,        s.discNo,
-                       s.singer,     s.strLen,      s.lanType,
-                       s.lanName,    s.type,        s.voicePos,
-                       s.firstChar,  s.createDate,  s.price,
-                       s.strokes,    s.version,     s.music,
-                       s.remark,     s.songVol,     s.disk.isEmpty() ? QVariant() : QVariant(s.disk),
-                       s.timesTotal, s.timesDay,    s.timesWeek,
-                       s.timesMonth, s.timesSeason, s.timesYear,
-                       s.initTimes});
-        run(song, {s.songNo, s.isLocal, s.filePath});
-    }
-    c.Commit();
-}
-
 // The cached catalogue file for that many songs; generated when missing.
 QString Catalogue(int songs)
 {
@@ -101,7 +68,7 @@ QString Catalogue(int songs)
         CatalogueGenerator gen(hanzi, 20261209, QDateTime::currentDateTime());
         auto singers = gen.Singers(std::max(100, songs / 15));
         const auto list = gen.Songs(songs, singers);
-        Insert(c, singers, list);
+        WriteCatalogue(c, singers, list);
     }
     QFile::rename(part, path);
     std::printf("generated %d songs into %s in %.1f s\n", songs, qPrintable(path), Ms(t) / 1000);

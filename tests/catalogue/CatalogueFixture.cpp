@@ -5,6 +5,7 @@
 #include "platform/dbase/DbfTable.h"
 #include "platform/dbase/OrderDbf.h"
 #include "support/TestPg.h"
+#include "tools/demo/CatalogueWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,14 +26,6 @@ QString ComputerName()
 
 namespace {
 
-void Exec(QSqlQuery& q, const QVariantList& values)
-{
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec())
-        throw DbError(q.lastError().text());
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -44,31 +37,7 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 
 void InsertCatalogue(DbConnection& c, const std::vector<DemoSinger>& singers, const std::vector<DemoSong>& songs)
 {
-    c.Begin();
-    QSqlQuery singer(c.Database()), original(c.Database()), song(c.Database());
-    singer.prepare(QStringLiteral("INSERT INTO singer (SINGERNO, SINGERNAME, PHOTO, SEX, PLACE, PYCODE, TIMES, SONGS, "
-                                  "LEN) VALUES (?,?,?,?,?,?,?,?,?)"));
-    original.prepare(QStringLiteral(
-        "INSERT INTO original (SONGNO, Name, Disc_no, Singer_Nam, Str_len, Lan_Type, Lan_Name, Type, Voice_Pos, "
-        "First_Char, CreateDate, Price, STROKES, Version, Music, Remark, song_vol, Disk, TimesTotal, TimesDay, "
-        "TimesWeek, TimesMonth, TimesSeason, TimesYear, InitTimes) VALUES "
-        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-    song.prepare(QStringLiteral("INSERT INTO song (SongNo, Is_Local, FilePath) VALUES (?,?,?)"));
-    for (const DemoSinger& s : singers)
-        Exec(singer, {s.no, s.name, s.photo, s.sex, s.place, s.pycode, s.times, s.songs, s.len});
-    for (const DemoSong& s : songs) {
-        Exec(original, {s.songNo,     s.name,        s.discNo,
-                        s.singer,     s.strLen,      s.lanType,
-                        s.lanName,    s.type,        s.voicePos,
-                        s.firstChar,  s.createDate,  s.price,
-                        s.strokes,    s.version,     s.music,
-                        s.remark,     s.songVol,     s.disk.isEmpty() ? QVariant() : QVariant(s.disk),
-                        s.timesTotal, s.timesDay,    s.timesWeek,
-                        s.timesMonth, s.timesSeason, s.timesYear,
-                        s.initTimes});
-        Exec(song, {s.songNo, s.isLocal, s.filePath});
-    }
-    c.Commit();
+    WriteCatalogue(c, singers, songs);
 }
 
 DemoSong MakeSong(const QString& no, const QString& name, const QString& singer, int lanType, int type)
