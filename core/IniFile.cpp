@@ -32,6 +32,17 @@ QString Unquoted(const QString& s)
     return s;
 }
 
+// The name with ASCII letters in lower case: the key of the lookup tables.
+QString Folded(const QString& name)
+{
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return folded;
+}
+
 } // namespace
 
 bool SameNameIgnoringAsciiCase(const QString& a, const QString& b)
@@ -84,6 +95,7 @@ void TIniFile::Parse()
 {
     m_aLines.clear();
     m_aSections.clear();
+    m_aFirstSection.clear();
     m_bUtf8 = m_aBytes.startsWith(kUtf8Bom);
     const char* data = m_aBytes.constData();
     const qsizetype size = m_aBytes.size();
@@ -125,21 +137,28 @@ void TIniFile::Parse()
         } else {
             line.Blank = false; // kept as it is, never read
         }
-        if (line.Type == Line::Header)
-            m_aSections.append({line.Name, m_aLines.size(), m_aLines.size()});
-        else if (!m_aSections.isEmpty())
-            m_aSections.back().LastLine = m_aLines.size();
+        if (line.Type == Line::Header) {
+            const QString name = Folded(line.Name);
+            if (!m_aFirstSection.contains(name))
+                m_aFirstSection.insert(name, m_aSections.size());
+            m_aSections.append({line.Name, m_aLines.size(), m_aLines.size(), {}});
+        } else if (!m_aSections.isEmpty()) {
+            Section& section = m_aSections.back();
+            section.LastLine = m_aLines.size();
+            if (line.Type == Line::Pair) {
+                const QString key = Folded(line.Name);
+                if (!section.FirstKey.contains(key))
+                    section.FirstKey.insert(key, m_aLines.size());
+            }
+        }
         m_aLines.append(std::move(line));
     }
 }
 
 const TIniFile::Section* TIniFile::FindSection(const QString& name) const
 {
-    for (const Section& s : m_aSections) {
-        if (SameNameIgnoringAsciiCase(s.Name, name))
-            return &s;
-    }
-    return nullptr;
+    const auto it = m_aFirstSection.constFind(Folded(name));
+    return it == m_aFirstSection.cend() ? nullptr : &m_aSections[*it];
 }
 
 const TIniFile::Line* TIniFile::FindKey(const QString& section, const QString& key) const
@@ -147,12 +166,8 @@ const TIniFile::Line* TIniFile::FindKey(const QString& section, const QString& k
     const Section* s = FindSection(section);
     if (!s)
         return nullptr;
-    for (qsizetype i = s->Header + 1; i <= s->LastLine; ++i) {
-        const Line& line = m_aLines[i];
-        if (line.Type == Line::Pair && SameNameIgnoringAsciiCase(line.Name, key))
-            return &line;
-    }
-    return nullptr;
+    const auto it = s->FirstKey.constFind(Folded(key));
+    return it == s->FirstKey.cend() ? nullptr : &m_aLines[*it];
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const
@@ -187,9 +202,9 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const
 QStringList TIniFile::Sections() const
 {
     QStringList names;
-    for (const Section& s : m_aSections) {
-        if (FindSection(s.Name) == &s)
-            names.append(s.Name);
+    for (qsizetype i = 0; i < m_aSections.size(); ++i) {
+        if (m_aFirstSection.value(Folded(m_aSections[i].Name)) == i)
+            names.append(m_aSections[i].Name);
     }
     return names;
 }
@@ -202,12 +217,7 @@ QStringList TIniFile::Keys(const QString& section) const
         return keys;
     for (qsizetype i = s->Header + 1; i <= s->LastLine; ++i) {
         const Line& line = m_aLines[i];
-        if (line.Type != Line::Pair)
-            continue;
-        bool seen = false;
-        for (const QString& k : keys)
-            seen = seen || SameNameIgnoringAsciiCase(k, line.Name);
-        if (!seen)
+        if (line.Type == Line::Pair && s->FirstKey.value(Folded(line.Name)) == i)
             keys.append(line.Name);
     }
     return keys;

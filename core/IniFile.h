@@ -11,6 +11,7 @@
 // kMaxLineBytes are ignored. A missing, unreadable or binary file is just a
 // file without the keys asked for: readers get their defaults.
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -70,8 +71,9 @@ private:
     struct Section
     {
         QString Name;
-        qsizetype Header = 0;   // line index of the header
-        qsizetype LastLine = 0; // last line index belonging to it
+        qsizetype Header = 0;               // line index of the header
+        qsizetype LastLine = 0;             // last line index belonging to it
+        QHash<QString, qsizetype> FirstKey; // folded key name -> line of its first occurrence
     };
     void Parse();
     QString Decode(const char* data, qsizetype size) const;
@@ -87,6 +89,7 @@ private:
     QByteArray m_aBytes;
     QList<Line> m_aLines;
     QList<Section> m_aSections;
+    QHash<QString, qsizetype> m_aFirstSection; // folded name -> first section of that name
 };
 
 // Equality of names ignoring the case of ASCII letters only.
