@@ -1,11 +1,13 @@
 // The player stand-in plays the shared play queue as the station relies on:
 // from the lowest Num whose Playing is "0", marking "1" while it plays and
 // "2" when done, both on the local order.dbf and on the hall-mode table.
+#include "catalogue/schema/Schema.h"
+#include "platform/db/DbConnection.h"
 #include "platform/dbase/OrderDbf.h"
 #include "tests/playback/PlayerProcess.h"
 #include "tests/support/TestPg.h"
 
-#include <QSqlError>
+#include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -140,34 +142,27 @@ TEST(PlayerQueue, PauseHoldsTheSongAndPlayNowReturnsToIt)
     EXPECT_EQ(player->WaitLine(QStringLiteral("play ")), QStringLiteral("play 2 二"));
 }
 
-TEST(PlayerQueue, HallModePlaysOnlyItsRoomsEntries)
+namespace {
+
+// The hall-mode scenario on the catalogue schema of an engine: two rooms'
+// entries in one table, the player of room A01 takes only its own.
+void PlayHallQueue(const QString& connectionString)
 {
-    if (!testpg::Available())
-        GTEST_SKIP() << "no test database server";
-    const QString dbName = testpg::CreateDatabase(QStringLiteral("player"));
-    {
-        QSqlDatabase db = testpg::Connect(dbName);
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("create table \"order\" (id serial primary key, Disc_No varchar(2), "
-                                          "Name varchar(120), SongNo varchar(10), FilePath varchar(254), "
-                                          "Singer_nam varchar(60), Num integer, Playing varchar(1), Flag varchar(1))")))
-            << q.lastError().text().toStdString();
-        const auto add = [&](int num, const QString& name) {
-            QSqlQuery ins(db);
-            ins.prepare(QStringLiteral(
-                "insert into \"order\" (Name, FilePath, Num, Playing, Flag) values (?, '/s.mpg', ?, '0', '')"));
-            ins.addBindValue(name);
-            ins.addBindValue(num);
-            ASSERT_TRUE(ins.exec()) << ins.lastError().text().toStdString();
-        };
-        add(2, QStringLiteral("[A01]:二"));
-        add(1, QStringLiteral("[B02]:别的房间"));
-        add(3, QStringLiteral("[A01]:三"));
-    }
+    DbConnection db;
+    db.Open(connectionString);
+    CreateCatalogueSchema(db);
+    const QString table = db.Dialect().QuoteName(QStringLiteral("order"));
+    const QString insert =
+        QStringLiteral("insert into %1 (Name, FilePath, Num, Playing, Flag) values (?, '/s.mpg', ?, '0', '')")
+            .arg(table);
+    db.Execute(insert, {QStringLiteral("[A01]:二"), 2});
+    db.Execute(insert, {QStringLiteral("[B02]:别的房间"), 1});
+    db.Execute(insert, {QStringLiteral("[A01]:三"), 3});
+
     Station station;
-    auto player = station.StartPlayer({QStringLiteral("--db"), testpg::ConnectionString(dbName),
-                                       QStringLiteral("--room"), QStringLiteral("A01"), QStringLiteral("--song-ms"),
-                                       QStringLiteral("200"), QStringLiteral("--poll-ms"), QStringLiteral("50")});
+    auto player = station.StartPlayer({QStringLiteral("--db"), connectionString, QStringLiteral("--room"),
+                                       QStringLiteral("A01"), QStringLiteral("--song-ms"), QStringLiteral("200"),
+                                       QStringLiteral("--poll-ms"), QStringLiteral("50")});
     ASSERT_FALSE(player->WaitLine(QStringLiteral("done 3")).isEmpty())
         << player->Process().readAllStandardError().constData();
     EXPECT_EQ(player->LinesStarting(QStringLiteral("play ")),
@@ -175,16 +170,28 @@ TEST(PlayerQueue, HallModePlaysOnlyItsRoomsEntries)
     EXPECT_EQ(player->LinesStarting(QStringLiteral("done ")),
               QStringList({QStringLiteral("done 2 [A01]:二"), QStringLiteral("done 3 [A01]:三")}));
     player.reset();
-    QSqlDatabase db = testpg::Connect(dbName);
-    QSqlQuery q(db);
-    ASSERT_TRUE(q.exec(QStringLiteral("select Name, Playing from \"order\" order by Num")));
+    QSqlQuery q = db.Query(QStringLiteral("select Name, Playing from %1 order by Num").arg(table));
     QStringList rows;
     while (q.next())
         rows << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString();
     EXPECT_EQ(rows, QStringList({QStringLiteral("[B02]:别的房间=0"), QStringLiteral("[A01]:二=2"),
                                  QStringLiteral("[A01]:三=2")}));
-    const QString connection = db.connectionName();
-    db = QSqlDatabase();
-    q = QSqlQuery();
-    QSqlDatabase::removeDatabase(connection);
+}
+
+} // namespace
+
+TEST(PlayerQueue, HallModeOnSqlite)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // An empty file becomes a new database.
+    QFile(dir.filePath(QStringLiteral("kroom.db"))).open(QIODevice::WriteOnly);
+    PlayHallQueue(QStringLiteral("Provider=SQLite;Data Source=%1").arg(dir.filePath(QStringLiteral("kroom.db"))));
+}
+
+TEST(PlayerQueue, HallModeOnPostgreSql)
+{
+    if (!testpg::Available())
+        GTEST_SKIP() << "no test database server";
+    PlayHallQueue(testpg::ConnectionString(testpg::CreateDatabase(QStringLiteral("player"))));
 }
