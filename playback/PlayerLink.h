@@ -87,9 +87,10 @@ bool PlayerRunning();
 // double-byte character.
 QByteArray CutGbk(const QByteArray& gbk, int maxBytes);
 
-// Copy-data records. Paths longer than kMaxPlayerText bytes are not sent
-// (a cut path names another file) and give false; display texts are cut at
-// a character boundary.
+// Copy-data records, each waiting up to kPlayerSendTimeoutMs for the
+// player's answer. Paths (play now, picture, recording file) longer than
+// kMaxPlayerText bytes are not sent (a cut path names another file) and give
+// false; display texts are cut at a character boundary.
 bool PlayNow(const QString& videoPath);                       // kind 2
 bool ShowText(int displayKind, const QString& text);          // kind 4
 bool RecordTo(const QString& fileName);                       // kind 5
@@ -98,8 +99,8 @@ bool SendSongRecord(int direction, const QByteArray& record); // kind 6, directi
 QByteArray BuildSongRecord(const QStringList& fields);
 bool SendVocalCheck(bool checked); // kind 7, the text "hello"
 
-// Posted commands (no reply); code kCmdVolume goes as kMsgVolume with the
-// value clamped to 0..100.
+// Posted commands (no reply) on kMsgCommand. The volume goes on kMsgVolume
+// with the value clamped to 0..100 (PostCommand(kCmdVolume) sends 0).
 bool PostCommand(int code);
 bool PostVolume(int volume);
 // A key-down posted to the player; with switchFirst its window is brought to
