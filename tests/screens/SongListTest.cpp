@@ -119,7 +119,7 @@ TEST_F(ScreenTest, SongListWordCountSelector)
     DataSet& songs = m_pData->CD_Song;
     ASSERT_GT(songs.RecordCount(), 0);
     for (songs.First(); !songs.Eof(); songs.Next())
-        EXPECT_EQ(songs.FieldByName(QStringLiteral("Name")).AsString().size(), 3);
+        EXPECT_EQ(songs.FieldByName(QStringLiteral("Str_len")).AsInteger(), 3);
     // Left and Right move through the nine items with wrap-around.
     QTest::keyClick(screen, Qt::Key_Right);
     EXPECT_EQ(m_pData->m_pFilter->SongCount(), 4);
@@ -127,7 +127,7 @@ TEST_F(ScreenTest, SongListWordCountSelector)
     QTest::keyClick(screen, Qt::Key_Left);
     EXPECT_EQ(m_pData->m_pFilter->SongCount(), 8);
     for (songs.First(); !songs.Eof(); songs.Next())
-        EXPECT_GE(songs.FieldByName(QStringLiteral("Name")).AsString().size(), 8);
+        EXPECT_GE(songs.FieldByName(QStringLiteral("Str_len")).AsInteger(), 8);
 }
 
 TEST_F(ScreenTest, SongListFirstPlayMovesTheLastEntryToTheFront)

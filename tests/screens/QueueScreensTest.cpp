@@ -1,0 +1,236 @@
+// The ordered-songs and sung-songs screens on a real order.dbf: moving to
+// the front, deleting, dragging to swap, favourites and singing again.
+#include "ScreenFixture.h"
+#include "core/KeyMap.h"
+#include "core/Setting.h"
+#include "platform/db/DataSet.h"
+#include "screens/FrmSelect.h"
+#include "screens/FrmSing.h"
+#include "ui/ItemList.h"
+#include "ui/SubTitle.h"
+#include "ui/UiStation.h"
+
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Press on one label, move past the drag distance, release over another.
+void Drag(TSubTitle* from, TSubTitle* onto)
+{
+    QWidget* screen = from->parentWidget();
+    const QPoint start(5, from->height() / 2);
+    const QPoint end = from->mapFrom(screen, onto->geometry().center());
+    auto send = [from](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at), QPointF(from->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(from, &e);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, start + QPoint(0, 20), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
+class QueueScreenTest : public ScreenTest
+{
+protected:
+    void Queue(int n)
+    {
+        for (int i = 1; i <= n; ++i)
+            OrderRow(i);
+        m_aSongs = QueueSongs();
+    }
+    // The player has sung the front entry.
+    void SingFront()
+    {
+        DataSet& q = *m_pData->m_pOrder;
+        q.First();
+        q.Edit();
+        q.FieldByName(QStringLiteral("Playing")).SetAsString(QStringLiteral("2"));
+        q.Post();
+    }
+    QStringList m_aSongs;
+};
+
+TEST_F(QueueScreenTest, OrderedDeleteKeepsFocusAboveAndMarksTheEntry)
+{
+    Queue(6);
+    auto* screen = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->m_pList->m_nLastRow, 5);
+    screen->m_pList->SetCurFocus(4);
+    QTest::keyClick(screen, Qt::Key_Delete); // DELSONG
+    Settle();
+    EXPECT_EQ(QueueSongs(), (QStringList{m_aSongs[0], m_aSongs[1], m_aSongs[2], m_aSongs[3], m_aSongs[5]}));
+    EXPECT_EQ(screen->m_pList->CurFocus(), 3);
+    // One key, one action: Delete shares its code with POINT and saved nothing.
+    EXPECT_TRUE(m_aDispatched.isEmpty() || !m_aDispatched.contains(UiKeys().MyLove));
+
+    screen->m_pList->SetCurFocus(0);
+    QTest::keyClick(screen, Qt::Key_Delete);
+    EXPECT_EQ(QueueSongs().first(), m_aSongs[1]);
+    EXPECT_EQ(screen->m_pList->CurFocus(), 0);
+    // The deleted entries stay in the table, marked "5".
+    DataSet all;
+    all.SetDbfFile(m_pData->m_pOrder->DbfFile());
+    all.Open();
+    int deleted = 0;
+    for (all.First(); !all.Eof(); all.Next())
+        deleted += all.FieldByName(QStringLiteral("Playing")).AsString() == QLatin1String("5");
+    EXPECT_EQ(deleted, 2);
+}
+
+TEST_F(QueueScreenTest, OrderedFirstPlayEnterAndRowButtonMoveToFront)
+{
+    Queue(5);
+    auto* screen = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(screen, nullptr);
+    screen->m_pList->SetCurFocus(2);
+    QTest::keyClick(screen, Qt::Key_Insert); // FIRSTPLAY
+    EXPECT_EQ(QueueSongs(), (QStringList{m_aSongs[2], m_aSongs[0], m_aSongs[1], m_aSongs[3], m_aSongs[4]}));
+    EXPECT_EQ(QueueNums(), (QList<qint64>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(screen->m_pList->CurFocus(), 2);
+
+    // Enter moves the focused song (now m_aSongs[1]) to the front.
+    QTest::keyClick(screen, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(QueueSongs().first(), m_aSongs[1]);
+
+    // The row button of row 5.
+    QTest::mouseClick(Label(screen, QStringLiteral("first4")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs().first(), m_aSongs[4]);
+    EXPECT_EQ(QueueNums(), (QList<qint64>{1, 2, 3, 4, 5}));
+    // A row button below the last entry does nothing.
+    QTest::mouseClick(Label(screen, QStringLiteral("delete7")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs().size(), 5);
+    QTest::mouseClick(Label(screen, QStringLiteral("delete1")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs().size(), 4);
+}
+
+TEST_F(QueueScreenTest, OrderedDragSwapsTwoEntries)
+{
+    Queue(4);
+    const QList<qint64> nums = QueueNums();
+    auto* screen = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(screen, nullptr);
+    Drag(Label(screen, QStringLiteral("songname2")), Label(screen, QStringLiteral("songname0")));
+    EXPECT_EQ(QueueSongs(), (QStringList{m_aSongs[2], m_aSongs[1], m_aSongs[0], m_aSongs[3]}));
+    EXPECT_EQ(QueueNums(), nums);
+    EXPECT_EQ(m_aDispatched.size(), 0);
+    // A drop on itself changes nothing; a drop on an empty row neither.
+    Drag(Label(screen, QStringLiteral("songname1")), Label(screen, QStringLiteral("songname1")));
+    Drag(Label(screen, QStringLiteral("songname1")), Label(screen, QStringLiteral("songname8")));
+    EXPECT_EQ(QueueSongs(), (QStringList{m_aSongs[2], m_aSongs[1], m_aSongs[0], m_aSongs[3]}));
+    // A plain click on a singer is no drag: it shows the singer's songs.
+    TSubTitle* singer = Label(screen, QStringLiteral("songsinger3"));
+    const QString name = singer->Caption();
+    QTest::mouseClick(singer, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(m_pData->m_pFilter->Criterion(TSongFilter::kSinger).isEmpty(), name.isEmpty());
+    EXPECT_EQ(m_pManager->TopScreen()->objectName(), QStringLiteral("frmsong"));
+}
+
+TEST_F(QueueScreenTest, OrderedFavouritesNeedAUserAndReportTheResult)
+{
+    Queue(2);
+    auto* screen = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(screen, nullptr);
+    TSubTitle* msg = Label(screen, QStringLiteral("msg"));
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove1")), Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(m_aDispatched.contains(UiKeys().MyLove)); // the favourites login opens
+    EXPECT_EQ(msg->Caption(), QString());
+
+    m_pData->m_sUserId = QStringLiteral("o'brien");
+    m_pData->m_pOrder->SetRecNo(2);
+    const QString name = m_pData->m_pOrder->FieldByName(QStringLiteral("Name")).AsString();
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove1")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(msg->Caption(), QStringLiteral("[o'brien]") + UiText(QStringLiteral("SaveMyLoveOK")) + name);
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove1")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(msg->Caption(), QStringLiteral("[o'brien]") + UiText(QStringLiteral("SaveMyLoveExists")) + name);
+    EXPECT_TRUE(screen->TimerMsg->isActive());
+    EXPECT_EQ(screen->TimerMsg->interval(), 3000);
+    screen->TimerMsgTimer();
+    EXPECT_EQ(msg->Caption(), QString());
+    EXPECT_FALSE(screen->TimerMsg->isActive());
+    // The queue itself is untouched.
+    EXPECT_EQ(QueueSongs(), m_aSongs);
+}
+
+TEST_F(QueueScreenTest, OrderedTimerShowsSongsOrderedElsewhere)
+{
+    Queue(1);
+    auto* screen = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(screen->Timer1->isActive());
+    EXPECT_EQ(screen->Timer1->interval(), 3000);
+    OrderRow(5);
+    EXPECT_TRUE(Label(screen, QStringLiteral("songname1"))->isHidden());
+    screen->Timer1Timer();
+    EXPECT_FALSE(Label(screen, QStringLiteral("songname1"))->isHidden());
+    EXPECT_EQ(screen->m_pList->m_nLastRow, 1);
+}
+
+TEST_F(QueueScreenTest, SungSongGoesBackToTheEndOfTheQueue)
+{
+    Queue(6);
+    SingFront();
+    SingFront(); // entries 1 and 2 sung; 3 to 6 queued
+    auto* screen = qobject_cast<TFrmSing*>(Open(QStringLiteral("sing")));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->m_pList->m_nLastRow, 1);
+    EXPECT_EQ(screen->TimerMsg->interval(), 2000);
+    EXPECT_TRUE(Label(screen, QStringLiteral("msg"))->isHidden());
+
+    // The title keeps its skin key: a click chooses the row through it.
+    QTest::mouseClick(Label(screen, QStringLiteral("songname1")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs(), (QStringList{m_aSongs[2], m_aSongs[3], m_aSongs[4], m_aSongs[5], m_aSongs[1]}));
+    EXPECT_EQ(QueueNums().last(), 7);
+    EXPECT_EQ(screen->m_pList->m_nLastRow, 0);
+
+    // The re-order button of an empty row does nothing.
+    QTest::mouseClick(Label(screen, QStringLiteral("reorder1")), Qt::LeftButton);
+    EXPECT_EQ(QueueSongs().size(), 5);
+    // With an empty queue the song gets number 1.
+    m_pData->ClearQueue(false);
+    ASSERT_TRUE(QueueSongs().isEmpty());
+    QTest::mouseClick(Label(screen, QStringLiteral("reorder0")), Qt::LeftButton);
+    EXPECT_EQ(QueueSongs(), QStringList{m_aSongs[0]});
+    EXPECT_EQ(QueueNums(), QList<qint64>{1});
+    EXPECT_EQ(screen->m_pList->m_nLastRow, -1);
+    QTest::mouseClick(Label(screen, QStringLiteral("reorder0")), Qt::LeftButton);
+    EXPECT_EQ(QueueSongs().size(), 1);
+}
+
+TEST_F(QueueScreenTest, SungFavouritesLine)
+{
+    Queue(1);
+    SingFront();
+    auto* screen = qobject_cast<TFrmSing*>(Open(QStringLiteral("sing")));
+    ASSERT_NE(screen, nullptr);
+    TSubTitle* msg = Label(screen, QStringLiteral("msg"));
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove0")), Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(m_aDispatched.contains(UiKeys().MyLove));
+    m_pData->m_sUserId = QStringLiteral("u1");
+    m_pData->m_pSing->First();
+    const QString name = m_pData->m_pSing->FieldByName(QStringLiteral("Name")).AsString();
+    const QString line = QStringLiteral("用户[u1]收藏私库成功:") + name;
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove0")), Qt::LeftButton);
+    EXPECT_EQ(msg->Caption(), line);
+    EXPECT_FALSE(msg->isHidden());
+    QTest::mouseClick(Label(screen, QStringLiteral("mylove0")), Qt::LeftButton);
+    EXPECT_EQ(msg->Caption(), line); // already saved: the same line
+    screen->TimerMsgTimer();
+    EXPECT_TRUE(msg->isHidden());
+    EXPECT_TRUE(QueueSongs().isEmpty());
+}
