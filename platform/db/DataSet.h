@@ -19,8 +19,11 @@
 // Cursor. The current record is a position in the view: the rows that pass the
 // filter (when Filtered) in the order of the index field list (or the source's
 // order when it is empty). First/Last/Next/Prior/MoveBy behave as the classic
-// data set: Next on the last record sets Eof and stays there, Prior on the first
-// sets Bof. RecNo is 1-based within the view (0 when empty).
+// data set: First sets Bof, Last sets Eof (both stay on a record), Next on the
+// last record sets Eof and stays there, Prior on the first sets Bof; an empty
+// view is Eof and Bof at once. RecNo is 1-based within the view (0 when empty).
+// Setting a filter, switching it, or setting an index field list goes to the
+// first record.
 //
 // Record filters. The syntax of the original data layer: comparisons
 //   Field = value, <>, <, >, <=, >=   value: a number, 'text', #date#, or null
@@ -56,7 +59,14 @@
 // thread that made it, unless controls are disabled (DisableControls); the
 // matching EnableControls emits once when anything changed meanwhile.
 //
-// Threads. Apart from PrepareIndex, one thread at a time uses a data set.
+// Threads. Apart from PrepareIndex, one thread at a time uses a data set. A
+// loader thread should Open and PrepareIndex; the GUI thread then sets the
+// prepared list (which costs nothing) so that Changed() stays on the GUI thread.
+//
+// Sources. A table or view named by SetTableName, a query (SetCommandText,
+// with '?' parameters bound from SetParameters), or a dBASE file. Views are
+// read only. Text columns compare and sort as described above; dates of an
+// SQLite file are texts "yyyy-MM-dd[ HH:mm:ss]".
 #include "platform/db/DbError.h"
 
 #include <QDateTime>
