@@ -5,6 +5,7 @@
 #include "core/Setting.h"
 #include "platform/image/Jpeg.h"
 #include "platform/keys/VirtualKeys.h"
+#include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
 #include "ui/SkinFlash.h"
 #include "ui/SubTitle.h"
@@ -87,6 +88,14 @@ TKVFormXML::~TKVFormXML()
 {
     if (g_pFrmManager)
         g_pFrmManager->RemoveScreen(this);
+    // The screen's lists go first, while the screen is still whole: they
+    // refer back to it and to its labels.
+    OnKeyDown = nullptr;
+    const QObjectList kids = children();
+    for (QObject* child : kids) {
+        if (auto* list = qobject_cast<TItemList*>(child))
+            delete list;
+    }
 }
 
 bool TKVFormXML::IsPopup() const
