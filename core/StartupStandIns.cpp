@@ -1,43 +1,155 @@
 #include "core/StartupStandIns.h"
 
-#include "core/Helpers.h"
+#include "catalogue/FrmData.h"
 #include "core/Setting.h"
-#include "core/SettingSource.h"
+#include "core/Station.h"
+#include "playback/FrmMediaPlayer.h"
+#include "playback/InputDispatch.h"
+#include "screens/SongScreens.h"
+#include "ui/KVFormManager.h"
+#include "ui/KVFormXML.h"
+#include "ui/UiHooks.h"
 
-#include <QGuiApplication>
-#include <memory>
+#include <QCoreApplication>
 
 namespace {
-std::unique_ptr<ISettingRows> g_pSettingRows;
+
+// The framework reaches the catalogue through its hooks.
+void WireCatalogueHooks()
+{
+    TUiHooks& h = UiHooks();
+    h.LoaderRunning = [] { return FrmData && FrmData->LoaderRunning(); };
+    h.ReopenQueueView = [] {
+        if (FrmData && FrmData->m_pOrder) {
+            FrmData->m_pOrder->Close();
+            FrmData->m_pOrder->Open();
+        }
+    };
+    h.ReopenPlayingView = [] {
+        if (FrmData && FrmData->m_pPlaying) {
+            FrmData->m_pPlaying->Close();
+            FrmData->m_pPlaying->Open();
+        }
+    };
+    const auto count = [](DataSet* set) { return set && set->Active() ? set->RecordCount() : 0; };
+    const auto firstName = [](DataSet* set) {
+        if (!set || !set->Active() || set->IsEmpty())
+            return QString();
+        set->First();
+        const Field f = set->FindField(QStringLiteral("Name"));
+        return f.IsValid() ? f.AsString() : QString();
+    };
+    h.QueueCount = [count] { return FrmData ? count(FrmData->m_pOrder) : 0; };
+    h.QueueFirstName = [firstName] { return FrmData ? firstName(FrmData->m_pOrder) : QString(); };
+    h.PlayingFirstName = [firstName] { return FrmData ? firstName(FrmData->m_pPlaying) : QString(); };
+    h.IsQueued = [](const QString& songNo) { return FrmData && FrmData->IsQueued(songNo); };
+    h.FavouritesUserSignedIn = [] { return FrmData && !FrmData->m_sUserId.isEmpty(); };
+    const auto filter = [] { return FrmData ? FrmData->m_pFilter.get() : nullptr; };
+    h.ClearCriteria = [filter] {
+        if (TSongFilter* f = filter())
+            f->ClearCriteria();
+    };
+    h.SetSingerClass = [filter](int n) {
+        if (TSongFilter* f = filter())
+            f->SetSingerClass(n);
+    };
+    h.SetSongCount = [filter](int n) {
+        if (TSongFilter* f = filter())
+            f->SetSongCount(n);
+    };
+    using Setter = void (TSongFilter::*)(const QString&);
+    const auto text = [filter](Setter setter) {
+        return [filter, setter](const QString& value) {
+            if (TSongFilter* f = filter())
+                (f->*setter)(value);
+        };
+    };
+    h.SetLanguage = text(&TSongFilter::SetLanguage);
+    h.SetSongType = text(&TSongFilter::SetSongType);
+    h.SetRanking = text(&TSongFilter::SetRanking);
+    h.SetFilmType = text(&TSongFilter::SetFilmType);
+    h.SetAdultType = text(&TSongFilter::SetAdultType);
+    h.SetDanceType = text(&TSongFilter::SetDanceType);
+    h.SetNewSongs = text(&TSongFilter::SetNewSongs);
 }
+
+} // namespace
 
 void CreateCatalogueModule()
 {
-    g_pSetting = new TSetting();
-    g_pSettingRows = OpenSettingSource(*g_pSetting);
-    g_pSetting->Load(g_pSettingRows.get());
-    // Another station already runs when its window exists: bring it forward.
-    g_pSetting->FirstInstance = !WindowExists(g_pSetting->Client_Caption);
-    if (!g_pSetting->FirstInstance) {
-        SwitchToWindow(g_pSetting->Client_Caption);
+    TFrmDataHooks hooks;
+    hooks.installMessageHandler = [](TFrmData&) { InstallInputDispatch(); };
+    hooks.installIdleHandler = [](TFrmData&) { InstallIdleHandler(); };
+    SetFrmDataHooks(std::move(hooks));
+    FrmData = new TFrmData();
+    if (!g_pSetting->FirstInstance)
         return;
-    }
-    QGuiApplication::setApplicationDisplayName(g_pSetting->Client_Caption);
-    if (!g_pSetting->SaloonMode || g_pSetting->SaloonComputer == g_pSetting->ComputerName)
-        g_pSetting->run_program();
+    WireCatalogueHooks();
 }
 
 void FreeCatalogueModule()
 {
-    if (g_pSetting)
-        g_pSetting->ReadSetting->SetDataSet(nullptr);
-    g_pSettingRows.reset();
-    delete g_pSetting;
-    g_pSetting = nullptr;
+    ResetUiHooks();
+    delete FrmData;
+    FrmData = nullptr;
 }
 
 void CreateRoomServiceModule() {}
-void CreateFormManager() {}
-void CreateMediaPlayerForm() {}
-void LoadSkinAndShowPortal() {}
-void SendLogin() {}
+
+void CreateFormManager()
+{
+    g_pFrmManager = new TKVFormManager();
+    RegisterUiScreens();
+    RegisterSongScreens();
+    UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
+}
+
+void CreateMediaPlayerForm()
+{
+    FrmMediaPlayer = new TFrmMediaPlayer();
+    UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
+    TStationClosers closers;
+    closers.CloseAllScreens = [] {
+        if (g_pFrmManager)
+            g_pFrmManager->CloseAll();
+    };
+    closers.CloseQueue = [] {
+        if (!FrmData)
+            return;
+        for (DataSet* set : {FrmData->m_pPlaying, FrmData->m_pOrder, FrmData->m_pSing}) {
+            if (set)
+                set->Close();
+        }
+    };
+    closers.CloseMainForm = [] {
+        if (FrmMediaPlayer)
+            FrmMediaPlayer->close();
+        else
+            QCoreApplication::quit();
+    };
+    SetStationClosers(std::move(closers));
+}
+
+void LoadSkinAndShowPortal()
+{
+    g_pFrmManager->LoadSkin(g_pSetting->SkinDir() + QStringLiteral("buttons.xml"));
+    g_pFrmManager->ShowPortal();
+}
+
+void SendLogin()
+{
+    if (FrmMediaPlayer && FrmMediaPlayer->ServerLink())
+        FrmMediaPlayer->ServerLink()->SendLogin();
+}
+
+void FreeForms()
+{
+    SetStationClosers(TStationClosers());
+    if (g_pFrmManager)
+        g_pFrmManager->CloseAll();
+    delete FrmMediaPlayer;
+    FrmMediaPlayer = nullptr;
+    RemoveInputDispatch();
+    delete g_pFrmManager;
+    g_pFrmManager = nullptr;
+}

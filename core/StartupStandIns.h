@@ -1,22 +1,23 @@
 #pragma once
-// Start-up steps whose modules are not part of the station yet. Each is a
-// thin stand-in with the name of the step it takes; the modules replace them.
-#include <cstdint>
+// The start-up steps of the station, in the order the entry point takes
+// them, and the closing of what they made.
 
-// Catalogue data module: creates g_pSetting, loads it from the Setting
-// source (OpenSettingSource) and decides FirstInstance. When this is the
-// first instance it starts the player program (run_program).
+// Catalogue data module (FrmData): settings, catalogue, second-start check,
+// message and idle handlers, play queue, player program, loader thread. The
+// framework's hooks are wired to it.
 void CreateCatalogueModule();
-// Frees what CreateCatalogueModule made (at the end of the process).
+// Frees the catalogue data module (at the end of the process).
 void FreeCatalogueModule();
-// Room-service data module: nothing yet.
+// Room-service data module: stand-in until that module is part of the station.
 void CreateRoomServiceModule();
-// Form manager: nothing yet.
+// Form manager (g_pFrmManager) with every screen class registered.
 void CreateFormManager();
-// Hidden media player form (the main window): nothing yet; closing the
-// station ends the message loop directly.
+// The hidden main window (FrmMediaPlayer), registered under Client_Caption;
+// CloseStation closes it.
 void CreateMediaPlayerForm();
-// Loads buttons.xml of the skin folder and shows the portal: nothing yet.
+// Loads buttons.xml of the skin folder and shows the portal.
 void LoadSkinAndShowPortal();
-// Says "login" to the control server: nothing yet.
+// Says "login" to the control server.
 void SendLogin();
+// Frees the form manager and the main window when the loop has ended.
+void FreeForms();

@@ -6,6 +6,7 @@
 #include "core/StartupStandIns.h"
 #include "platform/Tick.h"
 #include "playback/PlayerLink.h"
+#include "ui/SubTitle.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -57,6 +60,28 @@ void SaveScreenshot(const QString& path)
         std::fprintf(stderr, "vod: cannot write %s\n", qPrintable(path));
 }
 
+// The installation's fonts.conf names the fonts the skins are drawn with;
+// fontconfig reads FONTCONFIG_FILE once, so it is set before the application
+// object exists (an explicit setting is kept).
+void UseInstallationFonts()
+{
+    if (std::getenv("FONTCONFIG_FILE"))
+        return;
+    std::filesystem::path dir;
+    if (const char* exeDir = std::getenv("VOD_EXE_DIR"); exeDir && *exeDir) {
+        dir = exeDir;
+    } else {
+        std::error_code error;
+        dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+        if (error)
+            return;
+    }
+    const std::filesystem::path conf = dir / "fonts.conf";
+    std::error_code error;
+    if (std::filesystem::is_regular_file(conf, error))
+        setenv("FONTCONFIG_FILE", conf.c_str(), 0);
+}
+
 void ReportFatal(const QString& message)
 {
     if (!HasDisplay()) {
@@ -76,8 +101,10 @@ int VodMain(int argc, char** argv)
 {
     // 1. The start tick, for the whole start-up's log line.
     const uint32_t startTick = GetTickCount();
-    // 2. The application object.
+    // 2. The application object, with the installation's fonts.
+    UseInstallationFonts();
     QApplication app(argc, argv);
+    InstallFontSubstitutions();
     // Other programs' windows are found and switched to through the window link.
     playerlink::InstallWindowLink();
     try {
@@ -114,6 +141,7 @@ int VodMain(int argc, char** argv)
         WriteLog(text, false);
         ReportFatal(text);
     }
+    FreeForms();
     FreeCatalogueModule();
     return 0;
 }
