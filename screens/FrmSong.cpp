@@ -132,6 +132,13 @@ void TFrmSong::Build(const QDomElement& node)
 void TFrmSong::BuildWords()
 {
     m_pWords = new TItemList(this);
+    // The selector's labels take the list's colours.
+    m_pWords->m_nFontColor = m_pList->m_nFontColor;
+    m_pWords->m_nSelColor = m_pList->m_nSelColor;
+    m_pWords->m_nOverColor = m_pList->m_nOverColor;
+    m_pWords->m_nShadowColor = m_pList->m_nShadowColor;
+    m_pWords->m_nShadowWidth = m_pList->m_nShadowWidth;
+    m_pWords->m_nShadowStyle = m_pList->m_nShadowStyle;
     m_pWords->m_nPageItems = kWordItems;
     m_pWords->SetColCount(1);
     m_pWords->m_aColumnClick[0] = [this](QObject*) { WordClick(); };
