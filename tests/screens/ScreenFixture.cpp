@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLockFile>
 
 namespace {
 
@@ -23,23 +24,42 @@ public:
     bool FindAndRestore(const QString&) override { return false; }
 };
 
-// The demo installation, written once per test run; tests get copies of its
-// data and configuration and share its pictures.
+// The demo installation. Each test process would spend seconds drawing the
+// skins, so one copy is kept in the build folder for the test binary that
+// wrote it (named after the binary's time stamp, so a rebuilt generator
+// writes a new one); tests get copies of its data and configuration and
+// share its pictures.
 const QString& Template()
 {
-    static QTemporaryDir dir;
-    static bool written = false;
-    if (!written) {
-        written = true;
-        QString error;
-        DemoOptions options;
-        options.songs = 400;
-        options.singers = 40;
-        if (!WriteDemoConfig(dir.path(), error) || !WriteDemoData(dir.path(), options, error) ||
-            !WriteDemoSkin(dir.path(), 1, &error))
-            ADD_FAILURE() << error.toStdString();
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    QString root = qEnvironmentVariable("VOD_BUILD_DIR");
+    if (root.isEmpty())
+        root = QDir::tempPath();
+    root += QStringLiteral("/screens-demo");
+    QDir().mkpath(root);
+    const qint64 stamp = QFileInfo(QCoreApplication::applicationFilePath()).lastModified().toMSecsSinceEpoch();
+    const QString name = QStringLiteral("demo-%1").arg(stamp);
+    path = root + QLatin1Char('/') + name + QLatin1Char('/');
+    QLockFile lock(root + QStringLiteral("/lock"));
+    lock.setStaleLockTime(0);
+    lock.lock();
+    if (QFileInfo::exists(path + QStringLiteral("complete")))
+        return path;
+    for (const QString& old : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        QDir(root + QLatin1Char('/') + old).removeRecursively();
+    QDir().mkpath(path);
+    QString error;
+    DemoOptions options;
+    options.songs = 400;
+    options.singers = 40;
+    if (!WriteDemoConfig(path, error) || !WriteDemoData(path, options, error) || !WriteDemoSkin(path, 1, &error)) {
+        ADD_FAILURE() << error.toStdString();
+        return path;
     }
-    static const QString path = dir.path() + QLatin1Char('/');
+    QFile complete(path + QStringLiteral("complete"));
+    complete.open(QIODevice::WriteOnly);
     return path;
 }
 
