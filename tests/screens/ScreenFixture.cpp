@@ -1,5 +1,6 @@
 #include "ScreenFixture.h"
 
+#include "core/Log.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "screens/SongScreens.h"
@@ -80,6 +81,7 @@ void CopyTree(const QString& from, const QString& to)
 void ScreenTest::SetUp()
 {
     const QString tpl = Template();
+    ResetLogForTests(); // this test's log goes into its own folder
     m_sExe = m_dir.path() + QLatin1Char('/');
     for (const char* name : {"vod.ini", "Language.ini", "keyboard.ini", "fonts.conf"})
         QFile::copy(tpl + QLatin1String(name), m_sExe + QLatin1String(name));

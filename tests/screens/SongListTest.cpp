@@ -1,12 +1,14 @@
 // The song list screen on a generated demo installation: ordering, first
 // letters, the word-count selector, FIRSTPLAY, HotelVod and keypad mode.
 #include "ScreenFixture.h"
+#include "core/Gbk.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "screens/FrmSong.h"
 #include "ui/ItemList.h"
 #include "ui/SubTitle.h"
 
+#include <QFile>
 #include <QImage>
 #include <QTest>
 
@@ -81,6 +83,10 @@ TEST_F(ScreenTest, SongListFirstLettersNarrowTheList)
     for (songs.First(); !songs.Eof(); songs.Next())
         EXPECT_TRUE(songs.FieldByName(QStringLiteral("First_Char")).AsString().toUpper().startsWith(first));
     EXPECT_TRUE(Label(screen, QStringLiteral("notfound"))->isHidden());
+    // Every key's handling is timed in the log (Debug is on in the demo).
+    QFile log(m_sExe + QStringLiteral("LogVod.txt"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ToWide(log.readAll()).count(QStringLiteral("操作耗时:")), 2);
 
     QTest::keyClick(screen, Qt::Key_Backspace);
     EXPECT_EQ(Text(Label(screen, QStringLiteral("Input"))), first.left(1));
