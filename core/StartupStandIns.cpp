@@ -5,6 +5,7 @@
 #include "core/Station.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
+#include "playback/PlayerLink.h"
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
@@ -84,6 +85,11 @@ void CreateCatalogueModule()
     FrmData = new TFrmData();
     if (!g_pSetting->FirstInstance)
         return;
+    // The player link finds the player and the station by the captions of
+    // this installation.
+    playerlink::SetPlayerCaption(g_pSetting->Player_Caption);
+    playerlink::SetClientCaption(g_pSetting->Client_Caption);
+    playerlink::SetPlayerPath(g_pSetting->PlayerPath);
     WireCatalogueHooks();
 }
 
@@ -132,8 +138,10 @@ void CreateMediaPlayerForm()
 
 void LoadSkinAndShowPortal()
 {
+    // Loading the skin shows the portal (and the login screen when asked).
     g_pFrmManager->LoadSkin(g_pSetting->SkinDir() + QStringLiteral("buttons.xml"));
-    g_pFrmManager->ShowPortal();
+    if (!g_pFrmManager->TopScreen())
+        g_pFrmManager->ShowPortal();
 }
 
 void SendLogin()

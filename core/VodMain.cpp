@@ -6,17 +6,13 @@
 #include "core/StartupStandIns.h"
 #include "platform/Tick.h"
 #include "playback/PlayerLink.h"
+#include "playback/StationShot.h"
 #include "ui/SubTitle.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPixmap>
-#include <QScreen>
 #include <QTimer>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,29 +31,6 @@ bool HasDisplay()
 {
     const QString platform = QGuiApplication::platformName();
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
-// A picture of the primary screen; where the platform cannot grab the screen
-// (offscreen), the visible top-level windows painted at their places.
-void SaveScreenshot(const QString& path)
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QPixmap shot = HasDisplay() ? screen->grabWindow(0) : QPixmap();
-    if (shot.isNull()) {
-        QImage image(screen->size(), QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible())
-                painter.drawPixmap(w->geometry().topLeft() - screen->geometry().topLeft(), w->grab());
-        }
-        painter.end();
-        shot = QPixmap::fromImage(image);
-    }
-    if (!shot.save(path, "PNG"))
-        std::fprintf(stderr, "vod: cannot write %s\n", qPrintable(path));
 }
 
 // The installation's fonts.conf names the fonts the skins are drawn with;

@@ -5,10 +5,12 @@
 #include "core/Gbk.h"
 #include "core/Log.h"
 #include "core/Setting.h"
+#include "core/Station.h"
 #include "platform/keys/VirtualKeys.h"
 #include "platform/windowlink/WindowLink.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/PlayerLink.h"
+#include "playback/StationShot.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
 #include "ui/UiHooks.h"
@@ -383,6 +385,12 @@ bool TAppMessageFilter::eventFilter(QObject* watched, QEvent* event)
         msg.message = m.message;
         msg.wParam = m.wParam;
         msg.lParam = m.lParam;
+        // Mouse messages from another program carry the position as the
+        // low and high words of lParam.
+        if (msg.message >= kWmMouseMove && msg.message <= kWmRButtonDown) {
+            msg.x = int(int16_t(m.lParam & 0xFFFF));
+            msg.y = int(int16_t((m.lParam >> 16) & 0xFFFF));
+        }
     } else if (type == TVkKeyEvent::EventType()) {
         msg.message = kWmKeyDown;
         msg.wParam = static_cast<TVkKeyEvent*>(event)->Vk();
@@ -440,6 +448,12 @@ void InstallInputDispatch()
             int key = int(m.wParam);
             FrmMediaPlayer->FormKeyDown(key);
         }
+        if (m.message == kMsgTestScreenshot && TestControlEnabled()) {
+            SaveScreenshot(qEnvironmentVariable("VOD_SCREENSHOT_DIR") + QStringLiteral("/shot") +
+                           QString::number(m.wParam) + QStringLiteral(".png"));
+        }
+        if (m.message == kMsgTestCloseStation && TestControlEnabled())
+            CloseStation(false);
     });
 }
 

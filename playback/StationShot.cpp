@@ -1,0 +1,51 @@
+#include "playback/StationShot.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <cstdio>
+
+bool SaveScreenshot(const QString& path)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    const bool display = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    QPixmap shot = display ? screen->grabWindow(0) : QPixmap();
+    if (shot.isNull()) {
+        // The station's screens cover at most the portal; the picture is cut
+        // to the windows shown.
+        QRect area;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->width() > 1)
+                area |= w->geometry();
+        }
+        if (area.isEmpty())
+            area = screen->geometry();
+        QImage image(area.size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        // Oldest first, so the front screen is painted last.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->width() > 1)
+                painter.drawPixmap(w->geometry().topLeft() - area.topLeft(), w->grab());
+        }
+        painter.end();
+        shot = QPixmap::fromImage(image);
+    }
+    if (!shot.save(path, "PNG")) {
+        std::fprintf(stderr, "vod: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool TestControlEnabled()
+{
+    return qEnvironmentVariable("VOD_TEST_CONTROL") == QLatin1String("1");
+}

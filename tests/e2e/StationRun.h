@@ -1,0 +1,227 @@
+#pragma once
+// Runs the station program on a fresh demo installation, with the player
+// stand-in beside it, and drives it the way a guest does: key-downs and
+// mouse messages posted to the station's window.
+#include "core/Gbk.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/DbConnection.h"
+#include "platform/windowlink/WindowLink.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+#include <unistd.h>
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace e2e {
+
+inline QString ExeDir()
+{
+    return qEnvironmentVariable("VOD_EXE_DIR");
+}
+
+inline QString Unique(const QString& stem)
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1-%2-%3").arg(stem).arg(::getpid()).arg(++counter);
+}
+
+template <typename Pred> bool WaitUntil(Pred pred, int timeoutMs = 15000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// A program of the installation folder; its standard output is collected.
+class Program
+{
+public:
+    Program(const QString& path, const QStringList& args, const QProcessEnvironment& env)
+    {
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.start(path, args);
+        m_process.waitForStarted(10000);
+    }
+    ~Program()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(3000)) {
+                m_process.kill();
+                m_process.waitForFinished(3000);
+            }
+        }
+    }
+    QString Output()
+    {
+        m_sOut += QString::fromUtf8(m_process.readAllStandardOutput());
+        return m_sOut;
+    }
+    QString Errors()
+    {
+        m_sErr += QString::fromUtf8(m_process.readAllStandardError());
+        return m_sErr;
+    }
+    bool WaitForLine(const QString& text, int timeoutMs = 15000)
+    {
+        return WaitUntil([&] { return Output().contains(text); }, timeoutMs);
+    }
+    bool WaitForExit(int timeoutMs = 15000) { return m_process.waitForFinished(timeoutMs); }
+    bool Running() const { return m_process.state() != QProcess::NotRunning; }
+    int ExitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
+
+private:
+    QProcess m_process;
+    QString m_sOut, m_sErr;
+};
+
+// One queue entry of order.dbf.
+struct QueueEntry
+{
+    QString songNo, name, playing;
+    qint64 num = 0;
+};
+
+class Station
+{
+public:
+    // Writes the demo installation with unique captions for the station and
+    // the player, so that tests running side by side do not meet.
+    explicit Station(int songs = 3000)
+    {
+        m_sDir = m_dir.path();
+        m_sCaption = Unique(QStringLiteral("e2e-station"));
+        m_sPlayerCaption = Unique(QStringLiteral("e2e-player"));
+        QProcess demo;
+        demo.start(ExeDir() + QStringLiteral("/vod-demo"),
+                   {m_sDir, QStringLiteral("--songs"), QString::number(songs), QStringLiteral("--song-ms"),
+                    QStringLiteral("300"), QStringLiteral("--photos"), QStringLiteral("20")});
+        demo.waitForFinished(120000);
+        m_bReady = demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
+        if (!m_bReady)
+            return;
+        DbConnection db;
+        db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), m_sDir);
+        // No guest login at the start: the test begins at the portal.
+        const QList<std::pair<QString, QString>> rows = {{QStringLiteral("Client_Caption"), m_sCaption},
+                                                         {QStringLiteral("Player_Caption"), m_sPlayerCaption},
+                                                         {QStringLiteral("NeedLogin"), QStringLiteral("0")}};
+        for (const auto& [name, value] : rows) {
+            db.Execute(QStringLiteral("delete from Setting where type='vod' and name=?"), {name});
+            db.Execute(QStringLiteral("insert into Setting (type,name,value) values ('vod',?,?)"), {name, value});
+        }
+    }
+    bool Ready() const { return m_bReady; }
+    const QString& Dir() const { return m_sDir; }
+    const QString& Caption() const { return m_sCaption; }
+    QString Path(const QString& name) const { return m_sDir + QLatin1Char('/') + name; }
+
+    QProcessEnvironment Env() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VOD_EXE_DIR"), m_sDir);
+        env.insert(QStringLiteral("VOD_TEST_CONTROL"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VOD_SCREENSHOT_DIR"), m_sShotDir.isEmpty() ? m_sDir : m_sShotDir);
+        return env;
+    }
+    void SetShotDir(const QString& dir) { m_sShotDir = dir; }
+
+    std::unique_ptr<Program> StartStation() const
+    {
+        return std::make_unique<Program>(ExeDir() + QStringLiteral("/vod"), QStringList(), Env());
+    }
+    std::unique_ptr<Program> StartPlayer() const
+    {
+        return std::make_unique<Program>(ExeDir() + QStringLiteral("/vodplayer"),
+                                         QStringList{QStringLiteral("--headless"), QStringLiteral("--caption"),
+                                                     m_sPlayerCaption, QStringLiteral("--client-caption"), m_sCaption,
+                                                     QStringLiteral("--queue"), Path("data/order.dbf"),
+                                                     QStringLiteral("--song-ms"), QStringLiteral("300"),
+                                                     QStringLiteral("--poll-ms"), QStringLiteral("100")},
+                                         Env());
+    }
+
+    QString Log() const
+    {
+        QFile f(Path(QStringLiteral("LogVod.txt")));
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        return ToWide(f.readAll());
+    }
+    bool WaitForLog(const QString& text, int timeoutMs = 15000) const
+    {
+        return WaitUntil([&] { return Log().contains(text); }, timeoutMs);
+    }
+    // Lines of the log from the one that contains `text` on (for checks of
+    // what followed an action).
+    int CountInLog(const QString& text) const { return Log().count(text); }
+
+    windowlink::WindowHandle Window() const { return windowlink::FindWindow(m_sCaption); }
+    bool PostKey(int vk) const { return windowlink::PostKeyDown(Window(), vk); }
+    bool Post(uint32_t message, int64_t wParam, int64_t lParam) const
+    {
+        return windowlink::PostMessage(Window(), message, wParam, lParam);
+    }
+    static int64_t Pos(int x, int y) { return int64_t((y & 0xFFFF) << 16 | (x & 0xFFFF)); }
+
+    QList<QueueEntry> Queue() const
+    {
+        QList<QueueEntry> entries;
+        try {
+            DataSet dbf;
+            dbf.SetDbfFile(Path(QStringLiteral("data/order.dbf")));
+            dbf.Open();
+            for (dbf.First(); !dbf.Eof(); dbf.Next()) {
+                QueueEntry e;
+                e.songNo = dbf.FieldByName(QStringLiteral("SongNo")).AsString().trimmed();
+                e.name = dbf.FieldByName(QStringLiteral("Name")).AsString().trimmed();
+                e.playing = dbf.FieldByName(QStringLiteral("Playing")).AsString().trimmed();
+                e.num = dbf.FieldByName(QStringLiteral("Num")).AsInteger();
+                entries.append(e);
+            }
+        } catch (const std::exception&) {
+            // Written at this moment: the caller asks again.
+        }
+        return entries;
+    }
+    int HistoryRows(const QString& songNo) const
+    {
+        DbConnection db;
+        db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), m_sDir);
+        DataSet q;
+        q.SetConnection(&db);
+        q.SetCommandText(QStringLiteral("select count(*) as n from timesDetail where songno=?"));
+        q.SetParameters({songNo});
+        q.Open();
+        return int(q.Fields(0).AsInteger());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_sDir, m_sCaption, m_sPlayerCaption, m_sShotDir;
+    bool m_bReady = false;
+};
+
+} // namespace e2e

@@ -1,0 +1,3 @@
+# The end-to-end tests run the station, the player stand-in and the demo
+# generator of the installation folder.
+cmake_language(DEFER CALL add_dependencies test_e2e vod vodplayer vod-demo vod-addsong)
