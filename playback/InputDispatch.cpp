@@ -17,6 +17,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -449,8 +450,11 @@ void InstallInputDispatch()
             FrmMediaPlayer->FormKeyDown(key);
         }
         if (m.message == kMsgTestScreenshot && TestControlEnabled()) {
-            SaveScreenshot(qEnvironmentVariable("VOD_SCREENSHOT_DIR") + QStringLiteral("/shot") +
-                           QString::number(m.wParam) + QStringLiteral(".png"));
+            // Written under another name first: a reader never sees half a file.
+            const QString path = qEnvironmentVariable("VOD_SCREENSHOT_DIR") + QStringLiteral("/shot") +
+                                 QString::number(m.wParam) + QStringLiteral(".png");
+            if (SaveScreenshot(path + QStringLiteral(".part")))
+                QFile::rename(path + QStringLiteral(".part"), path);
         }
         if (m.message == kMsgTestCloseStation && TestControlEnabled())
             CloseStation(false);

@@ -1,5 +1,8 @@
 #include "playback/StationShot.h"
 
+#include "ui/KVFormManager.h"
+#include "ui/KVFormXML.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -30,8 +33,17 @@ bool SaveScreenshot(const QString& path)
         QImage image(area.size(), QImage::Format_RGB32);
         image.fill(Qt::black);
         QPainter painter(&image);
-        // Oldest first, so the front screen is painted last.
+        // Other windows first, then the open screens oldest first, so the
+        // front screen is painted last.
+        QList<QWidget*> order;
+        const QList<TKVFormXML*> screens = g_pFrmManager ? g_pFrmManager->OpenScreens() : QList<TKVFormXML*>();
         for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!screens.contains(static_cast<TKVFormXML*>(w)))
+                order.append(w);
+        }
+        for (TKVFormXML* screen : screens)
+            order.append(screen);
+        for (QWidget* w : order) {
             if (w->isVisible() && w->width() > 1)
                 painter.drawPixmap(w->geometry().topLeft() - area.topLeft(), w->grab());
         }

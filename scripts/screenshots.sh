@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Writes PNGs of the portal, a song list page and the ordered songs into
+# <build>/screenshots/ (portal.png, songlist.png, ordered.png): the station
+# runs offscreen on a fresh demo installation, driven like a guest.
+#   scripts/screenshots.sh [build-folder]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-${VOD_BUILD:-$root/build}}
+cmake --build "$build" --target test_e2e
+out="$build/screenshots"
+mkdir -p "$out" "$build/xdg-runtime"
+chmod 700 "$build/xdg-runtime"
+QT_QPA_PLATFORM=offscreen VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
+  "$build/tests/test_e2e" --gtest_filter=StationE2e.Screenshots
+ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png
