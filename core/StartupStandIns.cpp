@@ -9,6 +9,7 @@
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
+#include "ui/StationScreens.h"
 #include "ui/UiHooks.h"
 
 #include <QCoreApplication>
@@ -108,12 +109,18 @@ void CreateFormManager()
     RegisterUiScreens();
     RegisterSongScreens();
     UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
+    UiHooks().SwitchLanguage = [](int index) { SwitchLanguage(index); };
+    DispatchDevices().ShowMessageText = [](const QString& text) { ShowMessageText(text); };
 }
 
 void CreateMediaPlayerForm()
 {
     FrmMediaPlayer = new TFrmMediaPlayer();
     UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
+    SetLevelNamesRefresher([] {
+        if (FrmMediaPlayer)
+            FrmMediaPlayer->RefreshLevelNames();
+    });
     TStationClosers closers;
     closers.CloseAllScreens = [] {
         if (g_pFrmManager)

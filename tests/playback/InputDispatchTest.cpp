@@ -12,6 +12,8 @@
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
+#include "ui/StationScreens.h"
+#include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
 
 #include <QProcess>
@@ -329,4 +331,38 @@ TEST_F(DispatchTest, LevelNamesAndTheDestroyHandler)
     EXPECT_TRUE(WaitUntil([&] { return Commands().contains(playerlink::kCmdStationClosing); }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return closed; }, 3000));
     EXPECT_FALSE(CursorClipRect().isEmpty());
+}
+
+TEST_F(DispatchTest, LanguageSwitchReloadsTheInterfaceOnlyForAnotherUsableLanguage)
+{
+    SetLevelNamesRefresher([] { FrmMediaPlayer->RefreshLevelNames(); });
+    const int current = g_pSetting->LangType;
+    const QPointer<TKVFormXML> portal = g_pFrmManager->TopScreen();
+    SwitchLanguage(current);
+    SwitchLanguage(99);
+    SwitchLanguage(-1);
+    Settle();
+    EXPECT_EQ(g_pFrmManager->TopScreen(), portal.data());
+    ASSERT_GE(g_pSetting->LangList.size(), 2);
+    const int other = current == 0 ? 1 : 0;
+    SwitchLanguage(other);
+    Settle();
+    EXPECT_EQ(g_pSetting->LangType, other);
+    ASSERT_NE(g_pFrmManager->TopScreen(), nullptr);
+    EXPECT_TRUE(portal.isNull() || !portal->isVisible());
+    EXPECT_EQ(FrmMediaPlayer->m_pLevelNames[0], g_pSetting->Texts.Level1);
+    EXPECT_TRUE(g_pFrmManager->SkinFile().contains(g_pSetting->LangList[other].Folder));
+    SetLevelNamesRefresher(nullptr);
+}
+
+TEST_F(DispatchTest, ASecondMessageReplacesTheTextOfTheOpenMessageScreen)
+{
+    ShowMessageText(QStringLiteral("one"));
+    TKVFormXML* msg = g_pFrmManager->TopScreen();
+    ASSERT_NE(msg, nullptr);
+    ASSERT_NE(msg->FindLabel(QStringLiteral("Msg")), nullptr);
+    EXPECT_EQ(msg->FindLabel(QStringLiteral("Msg"))->Caption(), "one");
+    ShowMessageText(QStringLiteral("two"));
+    EXPECT_EQ(g_pFrmManager->TopScreen(), msg);
+    EXPECT_EQ(msg->FindLabel(QStringLiteral("Msg"))->Caption(), "two");
 }

@@ -1,0 +1,64 @@
+#include "ui/StationScreens.h"
+
+#include "core/Setting.h"
+#include "ui/KVFormManager.h"
+#include "ui/KVFormXML.h"
+#include "ui/SubTitle.h"
+
+#include <QDir>
+
+namespace {
+std::function<void()>& Refresher()
+{
+    static std::function<void()> refresh;
+    return refresh;
+}
+} // namespace
+
+void SetLevelNamesRefresher(std::function<void()> refresh)
+{
+    Refresher() = std::move(refresh);
+}
+
+void SwitchLanguage(int n)
+{
+    TSetting* s = g_pSetting;
+    if (!s || n < 0 || n >= s->LangList.size())
+        return;
+    if (!QDir(s->ExeDir + QStringLiteral("Images/") + s->LangList[n].Folder).exists())
+        return;
+    if (n == s->LangType)
+        return;
+    s->LangType = n;
+    ReloadStation();
+    s->SaveSkinChoice();
+    s->LoadGames();
+}
+
+void ReloadStation()
+{
+    TSetting* s = g_pSetting;
+    if (!s || !g_pFrmManager)
+        return;
+    g_pFrmManager->CloseAll();
+    s->LoadTexts(s->LangType);
+    if (Refresher())
+        Refresher()();
+    g_pFrmManager->LoadSkin(s->SkinDir() + QStringLiteral("buttons.xml"));
+}
+
+void ShowMessageText(const QString& text)
+{
+    if (!g_pFrmManager)
+        return;
+    TKVFormXML* screen = g_pFrmManager->ShowMsg();
+    if (!screen) {
+        // Already open: the open screen shows the newer text.
+        const QDomElement node = g_pFrmManager->SelectNode(QStringLiteral("root/public/form/frmmsg"));
+        screen = node.isNull() ? nullptr : g_pFrmManager->FindOpenScreen(node);
+    }
+    if (!screen)
+        return;
+    if (TSubTitle* label = screen->FindLabel(QStringLiteral("Msg")))
+        label->SetCaption(text);
+}
