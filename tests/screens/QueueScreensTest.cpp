@@ -4,6 +4,7 @@
 #include "core/KeyMap.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
+#include "platform/dbase/DbfTable.h"
 #include "screens/FrmSelect.h"
 #include "screens/FrmSing.h"
 #include "ui/ItemList.h"
@@ -177,6 +178,23 @@ TEST_F(QueueScreenTest, OrderedTimerShowsSongsOrderedElsewhere)
     screen->Timer1Timer();
     EXPECT_FALSE(Label(screen, QStringLiteral("songname1"))->isHidden());
     EXPECT_EQ(screen->m_pList->m_nLastRow, 1);
+
+    // Another writer of the shared table (hall mode reopens the view).
+    g_pSetting->SaloonMode = true;
+    {
+        DbfTable other(m_pData->m_pOrder->DbfFile());
+        other.Open();
+        std::vector<QVariant> values(other.Fields().size());
+        values[size_t(other.FieldIndex(QStringLiteral("SONGNO")))] = QStringLiteral("99999");
+        values[size_t(other.FieldIndex(QStringLiteral("NAME")))] = QStringLiteral("[B12]:other");
+        values[size_t(other.FieldIndex(QStringLiteral("NUM")))] = 9;
+        values[size_t(other.FieldIndex(QStringLiteral("PLAYING")))] = QStringLiteral("0");
+        other.Append(values);
+    }
+    screen->Timer1Timer();
+    EXPECT_EQ(screen->m_pList->m_nLastRow, 2);
+    EXPECT_EQ(Label(screen, QStringLiteral("songname2"))->Caption(), QStringLiteral("[B12]:other"));
+    g_pSetting->SaloonMode = false;
 }
 
 TEST_F(QueueScreenTest, SungSongGoesBackToTheEndOfTheQueue)
