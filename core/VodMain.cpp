@@ -78,6 +78,9 @@ int VodMain(int argc, char** argv)
     UseInstallationFonts();
     QApplication app(argc, argv);
     InstallFontSubstitutions();
+    // Only the main window's closing ends the program: the screens come and
+    // go (a language switch closes them all).
+    app.setQuitOnLastWindowClosed(false);
     // Other programs' windows are found and switched to through the window link.
     playerlink::InstallWindowLink();
     try {
