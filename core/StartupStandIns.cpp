@@ -33,11 +33,19 @@ void WireCatalogueHooks()
             FrmData->m_pPlaying->Open();
         }
     };
-    const auto count = [](DataSet* set) { return set && set->Active() ? set->RecordCount() : 0; };
+    // First() takes in what the player changed in the queue file meanwhile.
+    const auto count = [](DataSet* set) {
+        if (!set || !set->Active())
+            return 0;
+        set->First();
+        return set->RecordCount();
+    };
     const auto firstName = [](DataSet* set) {
-        if (!set || !set->Active() || set->IsEmpty())
+        if (!set || !set->Active())
             return QString();
         set->First();
+        if (set->IsEmpty())
+            return QString();
         const Field f = set->FindField(QStringLiteral("Name"));
         return f.IsValid() ? f.AsString() : QString();
     };

@@ -456,6 +456,9 @@ void InstallInputDispatch()
             if (SaveScreenshot(path + QStringLiteral(".part")))
                 QFile::rename(path + QStringLiteral(".part"), path);
         }
+        if (m.message == kMsgTestLabels && TestControlEnabled())
+            SaveFrontLabels(qEnvironmentVariable("VOD_SCREENSHOT_DIR") + QStringLiteral("/labels") +
+                            QString::number(m.wParam) + QStringLiteral(".txt"));
         if (m.message == kMsgTestCloseStation && TestControlEnabled())
             CloseStation(false);
     });

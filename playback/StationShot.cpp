@@ -2,8 +2,10 @@
 
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
+#include "ui/SubTitle.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -60,4 +62,21 @@ bool SaveScreenshot(const QString& path)
 bool TestControlEnabled()
 {
     return qEnvironmentVariable("VOD_TEST_CONTROL") == QLatin1String("1");
+}
+
+bool SaveFrontLabels(const QString& path)
+{
+    TKVFormXML* top = g_pFrmManager ? g_pFrmManager->TopScreen() : nullptr;
+    QByteArray text;
+    if (top) {
+        text += "screen=" + top->objectName().toUtf8() + "\n";
+        for (TSubTitle* label : top->findChildren<TSubTitle*>())
+            text += label->objectName().toUtf8() + "=" + label->Caption().toUtf8() + "\n";
+    }
+    QFile part(path + QStringLiteral(".part"));
+    if (!part.open(QIODevice::WriteOnly) || part.write(text) != text.size())
+        return false;
+    part.close();
+    QFile::remove(path);
+    return QFile::rename(path + QStringLiteral(".part"), path);
 }

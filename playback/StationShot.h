@@ -14,4 +14,8 @@ constexpr uint32_t kMsgTestScreenshot = 0x8101;
 // kMsgTestCloseStation closes the station as the control server's
 // "shutdown" does (CloseStation without power off).
 constexpr uint32_t kMsgTestCloseStation = 0x8102;
+// kMsgTestLabels writes the front screen's labels, one "name=caption" line
+// each (UTF-8), to VOD_SCREENSHOT_DIR/labels<wParam>.txt.
+constexpr uint32_t kMsgTestLabels = 0x8103;
 bool TestControlEnabled();
+bool SaveFrontLabels(const QString& path);

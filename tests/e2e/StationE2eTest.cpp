@@ -4,6 +4,7 @@
 #include "playback/StationShot.h"
 #include "tests/e2e/StationRun.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 
@@ -13,7 +14,7 @@ namespace {
 
 // Default bindings of keyboard.ini.
 constexpr int kSong = 226, kEnter = 13, kDown = 40, kPlaylist = 32, kFirstPlay = 45, kDelSong = 46;
-constexpr int kOne = 49;
+constexpr int kOne = 49, kMainMenu = 109, kSung = 104;
 
 QString FirstCharOf(const Station& s, const QString& songNo)
 {
@@ -137,14 +138,32 @@ TEST(StationE2e, AGuestOrdersASongByFirstLettersAndThePlayerSingsIt)
     EXPECT_TRUE(s.WaitForLog(QStringLiteral("frmsong.Mouse松开:110x300")));
     EXPECT_FALSE(s.Log().contains(QStringLiteral("滑屏向右翻页")));
 
-    // The player plays the entry (mark "1") and finishes it (mark "2").
-    auto player = s.StartPlayer();
+    // The player plays the entry (mark "1") and finishes it (mark "2"); the
+    // song lasts longer than the labels' refresh.
+    auto player = s.StartPlayer(3000);
     ASSERT_TRUE(player->WaitForLine(QStringLiteral("play 1 "))) << qPrintable(player->Errors());
+    // The now-playing label of the front screen follows within two seconds.
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_TRUE(WaitUntil([&] { return s.Labels().contains(QStringLiteral("PlayingName=") + ordered.name); }, 2500))
+        << qPrintable(s.Labels());
     ASSERT_TRUE(player->WaitForLine(QStringLiteral("done 1 ")));
     EXPECT_TRUE(WaitUntil([&] {
         const auto q = s.Queue();
         return !q.isEmpty() && q.first().playing == "2";
     }));
+
+    // The sung-songs screen lists it.
+    ASSERT_TRUE(Key(s, kMainMenu, QStringLiteral("frmsong")));
+    ASSERT_TRUE(Key(s, kSung, QStringLiteral("portal")));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const QString labels = s.Labels();
+            return labels.startsWith(QStringLiteral("screen=sing")) &&
+                   labels.contains(QStringLiteral("=") + ordered.name + "\n");
+        },
+        5000))
+        << qPrintable(s.Labels());
 
     ASSERT_TRUE(s.Post(kMsgTestCloseStation, 0, 0));
     EXPECT_TRUE(station->WaitForExit(15000));

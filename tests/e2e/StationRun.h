@@ -152,13 +152,13 @@ public:
     {
         return std::make_unique<Program>(ExeDir() + QStringLiteral("/vod"), QStringList(), Env());
     }
-    std::unique_ptr<Program> StartPlayer() const
+    std::unique_ptr<Program> StartPlayer(int songMs = 300) const
     {
         return std::make_unique<Program>(ExeDir() + QStringLiteral("/vodplayer"),
                                          QStringList{QStringLiteral("--headless"), QStringLiteral("--caption"),
                                                      m_sPlayerCaption, QStringLiteral("--client-caption"), m_sCaption,
                                                      QStringLiteral("--queue"), Path("data/order.dbf"),
-                                                     QStringLiteral("--song-ms"), QStringLiteral("300"),
+                                                     QStringLiteral("--song-ms"), QString::number(songMs),
                                                      QStringLiteral("--poll-ms"), QStringLiteral("100")},
                                          Env());
     }
@@ -185,6 +185,21 @@ public:
         return windowlink::PostMessage(Window(), message, wParam, lParam);
     }
     static int64_t Pos(int x, int y) { return int64_t((y & 0xFFFF) << 16 | (x & 0xFFFF)); }
+
+    // The front screen's labels (name=caption lines), asked of the station.
+    QString Labels() const
+    {
+        static std::atomic<int> counter{0};
+        const int n = ++counter;
+        const QString path = (m_sShotDir.isEmpty() ? m_sDir : m_sShotDir) + QStringLiteral("/labels%1.txt").arg(n);
+        if (!Post(0x8103, n, 0))
+            return QString();
+        if (!WaitUntil([&] { return QFile::exists(path); }, 5000))
+            return QString();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll());
+    }
 
     QList<QueueEntry> Queue() const
     {
