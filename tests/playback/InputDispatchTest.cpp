@@ -16,6 +16,7 @@
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
 
+#include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -365,4 +366,27 @@ TEST_F(DispatchTest, ASecondMessageReplacesTheTextOfTheOpenMessageScreen)
     ShowMessageText(QStringLiteral("two"));
     EXPECT_EQ(g_pFrmManager->TopScreen(), msg);
     EXPECT_EQ(msg->FindLabel(QStringLiteral("Msg"))->Caption(), "two");
+}
+
+TEST_F(DispatchTest, AddSongDoneQueuesExactlyTheNewSongsThatLackTheirData)
+{
+    DataSet& songs = FrmData->CD_Song;
+    songs.First();
+    const QString a = songs.FieldByName(QStringLiteral("SongNo")).AsString();
+    songs.Next();
+    const QString b = songs.FieldByName(QStringLiteral("SongNo")).AsString();
+    FrmData->OrderSongByNumber(a); // an old entry, gone afterwards
+    ASSERT_TRUE(FrmData->RunSql(QStringLiteral("update original set Version='1', Music='1', CreateDate=?"),
+                                {QDateTime::currentDateTime().addDays(-100)}));
+    ASSERT_TRUE(FrmData->RunSql(QStringLiteral("update original set Version=null, CreateDate=? where SONGNO in (?,?)"),
+                                {QDateTime::currentDateTime().addDays(-1), a, b}));
+    Message(playerlink::kMsgAddSongDone, 0, 0);
+    QStringList queued;
+    DataSet& queue = *FrmData->m_pOrder;
+    for (queue.First(); !queue.Eof(); queue.Next())
+        queued << queue.FieldByName(QStringLiteral("SongNo")).AsString();
+    queued.sort();
+    QStringList expected{a, b};
+    expected.sort();
+    EXPECT_EQ(queued, expected);
 }
