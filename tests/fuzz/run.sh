@@ -24,7 +24,7 @@ for bin in "$build"/tests/fuzz/fuzz_*; do
   corpus="$build/corpus/$name"; mkdir -p "$corpus"
   seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
   echo "fuzz: $name for ${seconds}s"
-  if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 "$corpus" \
+  if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$build/" "$corpus" \
         $( [ -d "$seeds" ] && echo "$seeds" ) >"$build/$name.log" 2>&1; then
     echo "fuzz: $name FAILED"; tail -n 60 "$build/$name.log"; status=1
   else

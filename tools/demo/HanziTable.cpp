@@ -5,7 +5,10 @@
 #include <QFile>
 
 // The resource lives in a static library: make sure it is registered.
-static void InitHanziResource() { Q_INIT_RESOURCE(hanzi); }
+static void InitHanziResource()
+{
+    Q_INIT_RESOURCE(hanzi);
+}
 
 HanziTable::HanziTable()
 {
