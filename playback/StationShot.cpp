@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 
 bool SaveScreenshot(const QString& path)
@@ -40,7 +41,10 @@ bool SaveScreenshot(const QString& path)
         QList<QWidget*> order;
         const QList<TKVFormXML*> screens = g_pFrmManager ? g_pFrmManager->OpenScreens() : QList<TKVFormXML*>();
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!screens.contains(static_cast<TKVFormXML*>(w)))
+            // Compare as widgets: most top-level windows are not screens.
+            const bool isScreen = std::any_of(screens.begin(), screens.end(),
+                                              [w](const TKVFormXML* s) { return static_cast<const QWidget*>(s) == w; });
+            if (!isScreen)
                 order.append(w);
         }
         for (TKVFormXML* screen : screens)
