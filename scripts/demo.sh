@@ -16,5 +16,8 @@ else
   shot=${VOD_SCREENSHOT:-$build/demo-portal.png}
   echo "demo: no display; running offscreen, screenshot to $shot"
   QT_QPA_PLATFORM=offscreen VOD_SCREENSHOT="$shot" VOD_EXIT_AFTER_MS=${VOD_EXIT_AFTER_MS:-4000} ./vod
+  # The station started the player program of the installation; with no
+  # display nobody would ever close it.
+  pkill -TERM -f "^$exe/vodplayer( |$)" 2>/dev/null || true
   echo "demo: wrote $shot"
 fi

@@ -23,6 +23,8 @@ QList<SettingRow> DemoSettings()
         {QStringLiteral("vod"), QStringLiteral("ControlServerIP"), QStringLiteral("127.0.0.1")},
         {QStringLiteral("vod"), QStringLiteral("LangType"), QStringLiteral("1")},
         {QStringLiteral("vod"), QStringLiteral("ShowScreen"), QStringLiteral("60")},
+        // The demo opens on the portal rather than on the venue's start-up password.
+        {QStringLiteral("vod"), QStringLiteral("NeedLogin"), QStringLiteral("0")},
         {QStringLiteral("Move"), QStringLiteral("Text"), QStringLiteral("欢迎光临星光KTV，祝您欢唱愉快！")},
     };
 }
@@ -75,6 +77,11 @@ bool WriteDemoData(const QString& exeDir, const DemoOptions& options, QString& e
                 error = QStringLiteral("cannot rename ") + temp;
                 return false;
             }
+        } else {
+            // A kept catalogue still gets this version's demo settings.
+            DbConnection db;
+            db.Open(QStringLiteral("Provider=SQLite;Data Source=") + catalogue, exeDir);
+            WriteSettings(db, DemoSettings());
         }
         if (!options.postgres.isEmpty())
             WriteCatalogueTo(options.postgres, exeDir, options);
