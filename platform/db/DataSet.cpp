@@ -847,14 +847,14 @@ void DataSet::Open()
     } else {
         if (d->table.isEmpty() && d->command.trimmed().isEmpty())
             throw DbError(QStringLiteral("data set %1 has no table or query").arg(objectName()));
-        dbsource::SqlSpec spec;
-        spec.connection = d->connection;
-        spec.table = d->table;
-        spec.command = d->command;
-        spec.params = d->params;
-        spec.updateTable = d->updateTable;
-        spec.keyField = d->keyField;
-        d->source = dbsource::MakeSqlSource(spec);
+        dbsource::SqlOptions options;
+        options.connection = d->connection;
+        options.table = d->table;
+        options.command = d->command;
+        options.params = d->params;
+        options.updateTable = d->updateTable;
+        options.keyField = d->keyField;
+        d->source = dbsource::MakeSqlSource(options);
     }
     try {
         d->Load();

@@ -133,25 +133,25 @@ QVariant ForBinding(DbEngine engine, const QVariant& v)
 class SqlSource final : public Source
 {
 public:
-    explicit SqlSource(const SqlSpec& spec) : m_spec(spec)
+    explicit SqlSource(const SqlOptions& options) : m_options(options)
     {
-        if (!m_spec.connection)
+        if (!m_options.connection)
             throw DbError(QStringLiteral("data set has no connection"));
-        m_sUpdateTable = m_spec.updateTable;
+        m_sUpdateTable = m_options.updateTable;
         if (m_sUpdateTable.isEmpty()) {
-            m_sUpdateTable = m_spec.table.isEmpty() ? TableOfQuery(m_spec.command) : m_spec.table;
+            m_sUpdateTable = m_options.table.isEmpty() ? TableOfQuery(m_options.command) : m_options.table;
             // A view (a stored query) is read only.
             if (!m_sUpdateTable.isEmpty() &&
-                m_spec.connection->Database().tables(QSql::Views).contains(m_sUpdateTable, Qt::CaseInsensitive))
+                m_options.connection->Database().tables(QSql::Views).contains(m_sUpdateTable, Qt::CaseInsensitive))
                 m_sUpdateTable.clear();
         }
     }
 
     QString Sql() const
     {
-        if (!m_spec.table.isEmpty())
-            return QStringLiteral("SELECT * FROM ") + Quote(m_spec.table);
-        return m_spec.command;
+        if (!m_options.table.isEmpty())
+            return QStringLiteral("SELECT * FROM ") + Quote(m_options.table);
+        return m_options.command;
     }
 
     QString Quote(const QString& name) const
@@ -161,7 +161,7 @@ public:
             n = n.mid(1, n.size() - 2);
         else if (n.startsWith(u'"') && n.endsWith(u'"'))
             n = n.mid(1, n.size() - 2);
-        return m_spec.connection->Dialect().QuoteName(n);
+        return m_options.connection->Dialect().QuoteName(n);
     }
 
     // "select ... from <table> [where|order ...]" over one table.
@@ -191,8 +191,8 @@ public:
     void Load(Store& store, const QStringList& removed) override
     {
         m_nKey = -2;
-        QSqlDatabase db = m_spec.connection->Database();
-        if (m_spec.connection->Engine() == DbEngine::SQLite) {
+        QSqlDatabase db = m_options.connection->Database();
+        if (m_options.connection->Engine() == DbEngine::SQLite) {
             const QVariant h = db.driver()->handle();
             if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
                 if (sqlite3* handle = *static_cast<sqlite3* const*>(h.data())) {
@@ -216,8 +216,8 @@ public:
             sqlite3_stmt* s;
             ~Guard() { sqlite3_finalize(s); }
         } guard{st};
-        for (qsizetype i = 0; i < m_spec.params.size(); ++i) {
-            const QVariant v = ForBinding(DbEngine::SQLite, m_spec.params[i]);
+        for (qsizetype i = 0; i < m_options.params.size(); ++i) {
+            const QVariant v = ForBinding(DbEngine::SQLite, m_options.params[i]);
             const int at = int(i + 1);
             if (!v.isValid() || v.isNull())
                 sqlite3_bind_null(st, at);
@@ -333,7 +333,7 @@ public:
 
     void LoadQuery(Store& store, const QStringList& removed)
     {
-        QSqlQuery q = m_spec.connection->Query(Sql(), m_spec.params);
+        QSqlQuery q = m_options.connection->Query(Sql(), m_options.params);
         const QSqlRecord rec = q.record();
         std::vector<int> source;
         for (int i = 0; i < rec.count(); ++i) {
@@ -404,15 +404,15 @@ public:
         if (m_nKey != -2)
             return m_nKey;
         m_nKey = -1;
-        if (!m_spec.keyField.isEmpty()) {
-            m_nKey = store.FindColumn(m_spec.keyField);
+        if (!m_options.keyField.isEmpty()) {
+            m_nKey = store.FindColumn(m_options.keyField);
             return m_nKey;
         }
         if (m_sUpdateTable.isEmpty())
             return m_nKey;
-        QSqlDatabase db = m_spec.connection->Database();
+        QSqlDatabase db = m_options.connection->Database();
         QString table = m_sUpdateTable;
-        if (m_spec.connection->Engine() == DbEngine::PostgreSQL)
+        if (m_options.connection->Engine() == DbEngine::PostgreSQL)
             table = table.toLower();
         const QSqlIndex index = db.primaryIndex(table);
         if (index.count() == 1)
@@ -429,7 +429,7 @@ public:
     QString Where(const Store& store, size_t row, QVariantList& params) const
     {
         const int key = KeyColumn(store);
-        const DbEngine engine = m_spec.connection->Engine();
+        const DbEngine engine = m_options.connection->Engine();
         if (key >= 0 && !store.cols[size_t(key)].nulls[row]) {
             params << ForBinding(engine, store.cols[size_t(key)].Get(row));
             return QStringLiteral(" WHERE ") + Quote(store.cols[size_t(key)].name) + QStringLiteral("=?");
@@ -449,7 +449,7 @@ public:
     qint64 Insert(const Store& store, std::vector<QVariant>& values, const std::vector<bool>& changed) override
     {
         Require();
-        const DbEngine engine = m_spec.connection->Engine();
+        const DbEngine engine = m_options.connection->Engine();
         QStringList names, marks;
         QVariantList params;
         for (size_t c = 0; c < store.cols.size(); ++c)
@@ -466,7 +466,7 @@ public:
         const bool returning = engine == DbEngine::PostgreSQL && key >= 0;
         if (returning)
             sql += QStringLiteral(" RETURNING ") + Quote(store.cols[size_t(key)].name);
-        QSqlQuery q = m_spec.connection->Query(sql, params);
+        QSqlQuery q = m_options.connection->Query(sql, params);
         if (key >= 0 && !changed[size_t(key)]) {
             QVariant id = returning ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
             if (id.isValid())
@@ -475,7 +475,7 @@ public:
         // Read the row back so defaults of the table show.
         if (key >= 0 && values[size_t(key)].isValid()) {
             try {
-                QSqlQuery back = m_spec.connection->Query(
+                QSqlQuery back = m_options.connection->Query(
                     QStringLiteral("SELECT * FROM ") + Quote(m_sUpdateTable) + QStringLiteral(" WHERE ") +
                         Quote(store.cols[size_t(key)].name) + QStringLiteral("=?"),
                     {ForBinding(engine, values[size_t(key)])});
@@ -500,7 +500,7 @@ public:
                 const std::vector<bool>& changed) override
     {
         Require();
-        const DbEngine engine = m_spec.connection->Engine();
+        const DbEngine engine = m_options.connection->Engine();
         QStringList sets;
         QVariantList params;
         for (size_t c = 0; c < store.cols.size(); ++c)
@@ -512,7 +512,7 @@ public:
             return;
         const QString sql = QStringLiteral("UPDATE ") + Quote(m_sUpdateTable) + QStringLiteral(" SET ") +
                             sets.join(u',') + Where(store, row, params);
-        QSqlQuery q = m_spec.connection->Query(sql, params);
+        QSqlQuery q = m_options.connection->Query(sql, params);
         if (q.numRowsAffected() == 0)
             throw DbError(QStringLiteral("the record to change was not found (changed or removed meanwhile)"));
     }
@@ -522,11 +522,11 @@ public:
         Require();
         QVariantList params;
         const QString sql = QStringLiteral("DELETE FROM ") + Quote(m_sUpdateTable) + Where(store, row, params);
-        m_spec.connection->Query(sql, params);
+        m_options.connection->Query(sql, params);
     }
 
 private:
-    SqlSpec m_spec;
+    SqlOptions m_options;
     QString m_sUpdateTable;
     mutable int m_nKey = -2;
 };
@@ -653,9 +653,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Source> MakeSqlSource(const SqlSpec& spec)
+std::unique_ptr<Source> MakeSqlSource(const SqlOptions& options)
 {
-    return std::make_unique<SqlSource>(spec);
+    return std::make_unique<SqlSource>(options);
 }
 
 std::unique_ptr<Source> MakeDbfSource(const QString& path)

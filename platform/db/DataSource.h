@@ -31,7 +31,7 @@ public:
     virtual bool ChangedSinceLoad() { return false; }
 };
 
-struct SqlSpec
+struct SqlOptions
 {
     DbConnection* connection = nullptr;
     QString table;   // table or view (SELECT * FROM it)
@@ -41,7 +41,7 @@ struct SqlSpec
     QString keyField;
 };
 
-std::unique_ptr<Source> MakeSqlSource(const SqlSpec& spec);
+std::unique_ptr<Source> MakeSqlSource(const SqlOptions& options);
 std::unique_ptr<Source> MakeDbfSource(const QString& path);
 
 } // namespace dbsource
