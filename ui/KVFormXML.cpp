@@ -448,23 +448,34 @@ TSubTitle* TKVFormXML::FindLabel(const QString& name) const
 
 // ---- arrow-key guidance ----
 
-bool TKVFormXML::FocusUp()
+// The nearest button in one direction (dirX, dirY is one of (0,-1), (0,1),
+// (-1,0), (1,0)) whose position across that direction differs from the
+// focused one's by less than its width (vertical moves) or height
+// (horizontal moves). Ties go to the earlier button of the focus list.
+TSubTitle* TKVFormXML::NearestInDirection(int dirX, int dirY) const
 {
     TSubTitle* c = m_pFocus;
-    if (!c)
-        return false;
     TSubTitle* best = nullptr;
-    int bestDy = kFar;
+    int bestDistance = kFar;
     for (const QPointer<TSubTitle>& q : std::as_const(m_pFocusList)) {
         if (!q || q == c)
             continue;
-        const int dy = c->y() - q->y();
-        const int dx = std::abs(c->x() - q->x());
-        if (dy > 0 && dx < c->width() && dy < bestDy) {
-            bestDy = dy;
+        const int along = dirX != 0 ? (q->x() - c->x()) * dirX : (q->y() - c->y()) * dirY;
+        const int across = dirX != 0 ? std::abs(c->y() - q->y()) : std::abs(c->x() - q->x());
+        const int band = dirX != 0 ? c->height() : c->width();
+        if (along > 0 && across < band && along < bestDistance) {
+            bestDistance = along;
             best = q;
         }
     }
+    return best;
+}
+
+bool TKVFormXML::FocusUp()
+{
+    if (!m_pFocus)
+        return false;
+    TSubTitle* best = NearestInDirection(0, -1);
     if (!best)
         return false;
     m_pFocus = best;
@@ -473,21 +484,9 @@ bool TKVFormXML::FocusUp()
 
 bool TKVFormXML::FocusDown()
 {
-    TSubTitle* c = m_pFocus;
-    if (!c)
+    if (!m_pFocus)
         return false;
-    TSubTitle* best = nullptr;
-    int bestDy = kFar;
-    for (const QPointer<TSubTitle>& q : std::as_const(m_pFocusList)) {
-        if (!q || q == c)
-            continue;
-        const int dy = c->y() - q->y();
-        const int dx = std::abs(c->x() - q->x());
-        if (dy < 0 && dx < c->width() && -dy < bestDy) {
-            bestDy = -dy;
-            best = q;
-        }
-    }
+    TSubTitle* best = NearestInDirection(0, 1);
     if (!best)
         return false;
     m_pFocus = best;
@@ -499,18 +498,7 @@ bool TKVFormXML::FocusLeft()
     TSubTitle* c = m_pFocus;
     if (!c)
         return false;
-    TSubTitle* best = nullptr;
-    int bestDx = kFar;
-    for (const QPointer<TSubTitle>& q : std::as_const(m_pFocusList)) {
-        if (!q || q == c)
-            continue;
-        const int dx = c->x() - q->x();
-        const int dy = std::abs(c->y() - q->y());
-        if (dx > 0 && dy < c->height() && dx < bestDx) {
-            bestDx = dx;
-            best = q;
-        }
-    }
+    TSubTitle* best = NearestInDirection(-1, 0);
     if (!best) {
         // The rightmost button of a row above.
         int bestLeft = 0;
@@ -537,18 +525,7 @@ bool TKVFormXML::FocusRight()
     TSubTitle* c = m_pFocus;
     if (!c)
         return false;
-    TSubTitle* best = nullptr;
-    int bestDx = kFar;
-    for (const QPointer<TSubTitle>& q : std::as_const(m_pFocusList)) {
-        if (!q || q == c)
-            continue;
-        const int dx = c->x() - q->x();
-        const int dy = std::abs(c->y() - q->y());
-        if (dx < 0 && dy < c->height() && -dx < bestDx) {
-            bestDx = -dx;
-            best = q;
-        }
-    }
+    TSubTitle* best = NearestInDirection(1, 0);
     if (!best) {
         // The leftmost button of a row below.
         int bestLeft = kFar;

@@ -33,6 +33,7 @@ public:
     virtual void BuildControls(const QDomElement& node);
     virtual void BuildPublicButtons(const QDomElement& node);
     virtual void BuildPublicFlash(const QDomElement& node);
+
     virtual bool FocusUp();
     virtual bool FocusDown();
     virtual bool FocusLeft();
@@ -82,6 +83,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The nearest focusable button in one direction (first pass of the arrow guidance).
+    TSubTitle* NearestInDirection(int dirX, int dirY) const;
     QWidget* CreateButton(const QDomElement& element);
     QWidget* CreateFlash(const QDomElement& element);
     void ClearBuiltControls();
