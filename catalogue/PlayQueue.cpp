@@ -160,6 +160,8 @@ void TFrmData::MoveToFront()
         return;
     std::lock_guard<std::recursive_mutex> lock(*m_pLock);
     QuietView quiet(queue);
+    // One series of writes: the player never sees a half-renumbered queue.
+    UpdateSeries series(queue);
     PendingEdit pending(queue);
     // Mark the entry and put it in front of every other.
     queue.Edit();
@@ -186,6 +188,7 @@ void TFrmData::MoveToFront()
     queue.FieldByName(kFlag).SetAsString(QString());
     queue.FieldByName(kNum).SetAsInteger(1);
     queue.Post();
+    series.Finish();
 }
 
 void TFrmData::DeleteCurrent()
@@ -206,6 +209,7 @@ void TFrmData::ClearQueue(bool filmsOnly)
     std::lock_guard<std::recursive_mutex> lock(*m_pLock);
     DataSet& queue = *m_pOrder;
     QuietView quiet(queue);
+    UpdateSeries series(queue);
     PendingEdit pending(queue);
     queue.First();
     while (!queue.Eof() && !queue.IsEmpty()) {
@@ -221,6 +225,7 @@ void TFrmData::ClearQueue(bool filmsOnly)
             queue.Next();
         }
     }
+    series.Finish();
 }
 
 QString TFrmData::LookupSongField(const QString& songNo, const QString& fieldName)

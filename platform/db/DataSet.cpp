@@ -366,6 +366,7 @@ struct DataSet::Impl
     qint64 editRow = -1;
 
     int disabled = 0;
+    int updates = 0; // depth of BeginUpdates
     bool pending = false;
 
     // ---------------------------------------------------------------
@@ -872,6 +873,14 @@ void DataSet::Close()
 {
     if (!d->active)
         return;
+    if (d->updates > 0) {
+        d->updates = 0;
+        try {
+            d->source->EndUpdates();
+        } catch (const DbError&) {
+            // Closing: nothing is left to reload.
+        }
+    }
     std::lock_guard prepare(d->prepareMutex);
     {
         std::unique_lock write(d->storeMutex);
@@ -1434,6 +1443,51 @@ void DataSet::Post()
         d->pos = qBound(0, oldPos, d->count - 1);
     }
     Notify();
+}
+
+void DataSet::BeginUpdates()
+{
+    d->RequireActive();
+    if (d->updates == 0)
+        d->source->BeginUpdates();
+    ++d->updates;
+}
+
+void DataSet::EndUpdates()
+{
+    if (d->updates == 0 || --d->updates > 0)
+        return;
+    try {
+        d->source->EndUpdates();
+    } catch (const DbError&) {
+        // What we hold may differ from what the source kept.
+        try {
+            Refresh();
+        } catch (const DbError&) {
+        }
+        throw;
+    }
+}
+
+UpdateSeries::UpdateSeries(DataSet& set) : m_set(set)
+{
+    m_set.BeginUpdates();
+}
+
+UpdateSeries::~UpdateSeries()
+{
+    if (!m_bOpen)
+        return;
+    try {
+        m_set.EndUpdates();
+    } catch (const DbError&) {
+    }
+}
+
+void UpdateSeries::Finish()
+{
+    m_bOpen = false;
+    m_set.EndUpdates();
 }
 
 void DataSet::CheckBrowseMode()

@@ -132,6 +132,22 @@ private:
     int m_nIndex = -1;
 };
 
+// Holds a series of edits (DataSet::BeginUpdates) for a scope: Finish ends it
+// reporting a failure; leaving the scope otherwise ends it quietly.
+class UpdateSeries
+{
+public:
+    explicit UpdateSeries(DataSet& set);
+    ~UpdateSeries();
+    void Finish();
+    UpdateSeries(const UpdateSeries&) = delete;
+    UpdateSeries& operator=(const UpdateSeries&) = delete;
+
+private:
+    DataSet& m_set;
+    bool m_bOpen = true;
+};
+
 // A remembered record. Invalid after the data set reloads (Refresh, Requery).
 struct Bookmark
 {
@@ -248,6 +264,14 @@ public:
     void Post(); // throws DbError (the pending row is cancelled first)
     void Cancel();
     void Delete(); // throws DbError
+    // A series of edits held together (nesting counted). Meanwhile a dBASE
+    // table stays locked for writing, so the other process sees the whole
+    // series or none of it and the header is stamped once; an SQL source runs
+    // the series in one transaction (or in the caller's, when one is open).
+    // EndUpdates throws DbError when the source cannot finish the series; the
+    // rows are then reloaded from the source. Close ends an open series.
+    void BeginUpdates();
+    void EndUpdates();
     // Posts a pending edit or append. Every move, filter, sort, locate,
     // refresh and requery does this first, as the classic data set does, so
     // an edit is never dropped silently; Close cancels it.

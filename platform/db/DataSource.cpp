@@ -399,6 +399,27 @@ public:
 
     bool Writable() const override { return !m_sUpdateTable.isEmpty(); }
 
+    void BeginUpdates() override
+    {
+        // Inside a transaction the caller already runs, the edits simply join it.
+        m_bTransaction = !m_options.connection->InTransaction();
+        if (m_bTransaction)
+            m_options.connection->Begin();
+    }
+
+    void EndUpdates() override
+    {
+        if (!m_bTransaction)
+            return;
+        m_bTransaction = false;
+        try {
+            m_options.connection->Commit();
+        } catch (...) {
+            m_options.connection->Rollback();
+            throw;
+        }
+    }
+
     int KeyColumn(const Store& store) const override
     {
         if (m_nKey != -2)
@@ -526,6 +547,7 @@ public:
     }
 
 private:
+    bool m_bTransaction = false;
     SqlOptions m_options;
     QString m_sUpdateTable;
     mutable int m_nKey = -2;
@@ -538,8 +560,14 @@ public:
 
     void Load(Store& store, const QStringList& removed) override
     {
-        m_table.Open(); // again each time: the file may have been restored from a backup
+        // Opened again each time (the file may have been restored from a
+        // backup), except inside a series of edits, whose lock the open
+        // file description holds.
+        if (!m_bSeries)
+            m_table.Open();
         m_stamp = m_table.ChangeStamp();
+        m_seriesStart = m_stamp;
+        m_bStaleAtSeries = false;
         const auto records = m_table.ReadAll();
         const auto& fields = m_table.Fields();
         std::vector<int> source;
@@ -610,10 +638,7 @@ public:
         std::vector<QVariant> record(m_table.Fields().size());
         for (auto& [f, v] : Mapped(store, values, changed))
             record[size_t(f)] = v;
-        const QByteArray before = m_table.ChangeStamp();
-        const quint32 recno = m_table.Append(record);
-        Wrote(before);
-        return recno;
+        return Write([&] { return m_table.Append(record); });
     }
 
     void Update(const Store& store, size_t row, const std::vector<QVariant>& values,
@@ -622,23 +647,69 @@ public:
         const auto mapped = Mapped(store, values, changed);
         if (mapped.empty())
             return;
-        const QByteArray before = m_table.ChangeStamp();
-        m_table.Update(quint32(store.rowIds[row]), mapped);
-        Wrote(before);
+        Write([&] {
+            m_table.Update(quint32(store.rowIds[row]), mapped);
+            return 0u;
+        });
     }
 
     void Remove(const Store& store, size_t row) override
     {
-        const QByteArray before = m_table.ChangeStamp();
-        m_table.MarkDeleted(quint32(store.rowIds[row]));
-        Wrote(before);
+        Write([&] {
+            m_table.MarkDeleted(quint32(store.rowIds[row]));
+            return 0u;
+        });
     }
 
     bool Writable() const override { return true; }
     int KeyColumn(const Store&) const override { return -1; }
-    bool ChangedSinceLoad() override { return m_table.IsOpen() && m_table.ChangeStamp() != m_stamp; }
+    bool ChangedSinceLoad() override
+    {
+        // While a series holds the lock nobody else writes: only a change
+        // made before it began counts.
+        if (m_bSeries)
+            return m_bStaleAtSeries;
+        return m_table.IsOpen() && m_table.ChangeStamp() != m_stamp;
+    }
+
+    void BeginUpdates() override
+    {
+        m_table.LockExclusive();
+        m_seriesStart = m_table.ChangeStamp();
+        m_bStaleAtSeries = m_seriesStart != m_stamp;
+        m_bSeries = true;
+    }
+
+    void EndUpdates() override
+    {
+        m_bSeries = false;
+        // The lock goes on every way out; a failed header stamp is reported.
+        struct Release
+        {
+            DbfTable& table;
+            ~Release()
+            {
+                try {
+                    table.Unlock();
+                } catch (const DbfError&) {
+                }
+            }
+        } release{m_table};
+        m_table.Commit();
+        Wrote(m_seriesStart);
+    }
 
 private:
+    template <typename F> quint32 Write(F write)
+    {
+        if (m_bSeries)
+            return write();
+        const QByteArray before = m_table.ChangeStamp();
+        const quint32 result = write();
+        Wrote(before);
+        return result;
+    }
+
     // After a write of our own: when nobody else wrote since the load, the
     // file still matches what we hold; otherwise the next check reloads.
     void Wrote(const QByteArray& before)
@@ -649,6 +720,9 @@ private:
 
     DbfTable m_table;
     QByteArray m_stamp;
+    bool m_bSeries = false;        // a series of edits holds the write lock
+    QByteArray m_seriesStart;      // the stamp when it began (or at a reload inside it)
+    bool m_bStaleAtSeries = false; // another process wrote between the load and the series
 };
 
 } // namespace

@@ -29,6 +29,10 @@ public:
     virtual int KeyColumn(const dbstore::Store& store) const = 0;
     // True when the source changed since the last Load (dBASE only).
     virtual bool ChangedSinceLoad() { return false; }
+    // A series of edits held together (DataSet::BeginUpdates); the data set
+    // counts the nesting and calls these once per series.
+    virtual void BeginUpdates() {}
+    virtual void EndUpdates() {}
 };
 
 struct SqlOptions

@@ -276,6 +276,7 @@ void DbConnection::Open(const QString& connectionString, const QString& exeDir)
 
 void DbConnection::Close()
 {
+    m_bInTransaction = false;
     if (!QSqlDatabase::contains(m_sName))
         return;
     {
@@ -373,6 +374,7 @@ void DbConnection::Begin()
     QSqlDatabase db = Database();
     if (!db.transaction())
         throw DbError(ErrorText(db.lastError(), QStringLiteral("BEGIN")));
+    m_bInTransaction = true;
 }
 
 void DbConnection::Commit()
@@ -380,10 +382,12 @@ void DbConnection::Commit()
     QSqlDatabase db = Database();
     if (!db.commit())
         throw DbError(ErrorText(db.lastError(), QStringLiteral("COMMIT")));
+    m_bInTransaction = false;
 }
 
 void DbConnection::Rollback()
 {
     QSqlDatabase db = Database();
     db.rollback();
+    m_bInTransaction = false;
 }

@@ -59,6 +59,8 @@ public:
     void Begin();
     void Commit();
     void Rollback();
+    // True between Begin and Commit/Rollback on this object.
+    bool InTransaction() const { return m_bInTransaction; }
 
     // The ODBC connection string for a SQL Server provider string (FreeTDS,
     // DSN-less). Exposed for tests.
@@ -74,4 +76,5 @@ private:
     QString m_sConnectionString;
     QString m_sFilePath;
     DbEngine m_eEngine = DbEngine::SQLite;
+    bool m_bInTransaction = false;
 };

@@ -270,20 +270,58 @@ void DbfTable::Release()
 
 void DbfTable::LockExclusive()
 {
-    if (m_nLockDepth++ == 0) {
-        try {
-            Lock(F_WRLCK);
-        } catch (...) {
-            m_nLockDepth = 0;
-            throw;
-        }
+    if (m_nLockDepth > 0) {
+        ++m_nLockDepth;
+        return;
     }
+    Lock(F_WRLCK);
+    try {
+        // Another process may have changed the structure (a restored backup)
+        // or appended; while the lock is held, nobody else can.
+        ReadStructure();
+        m_nCount = RecordCount();
+    } catch (...) {
+        Release();
+        throw;
+    }
+    m_nLockDepth = 1;
+    m_bHeaderDirty = false;
+}
+
+void DbfTable::Commit()
+{
+    if (m_bHeaderDirty && m_nFd >= 0)
+        WriteHeaderCount(m_nCount);
 }
 
 void DbfTable::Unlock()
 {
-    if (m_nLockDepth > 0 && --m_nLockDepth == 0 && m_nFd >= 0)
+    if (m_nLockDepth <= 0 || m_nFd < 0) {
+        m_nLockDepth = 0;
+        return;
+    }
+    if (m_nLockDepth == 1) {
+        try {
+            Commit();
+        } catch (...) {
+            m_nLockDepth = 0;
+            m_bHeaderDirty = false;
+            Release();
+            throw;
+        }
+    }
+    if (--m_nLockDepth == 0)
         Release();
+}
+
+void DbfTable::Wrote()
+{
+    // Alone, a write stamps the header at once; inside a held lock, once when
+    // the lock is released.
+    if (m_nLockDepth > 1)
+        m_bHeaderDirty = true;
+    else
+        WriteHeaderCount(m_nCount);
 }
 
 quint32 DbfTable::RecordCount()
@@ -475,6 +513,7 @@ void DbfTable::WriteHeaderCount(quint32 count)
     PutLe32(h + kCounterOffset, Le32(h + kCounterOffset) + 1);
     if (!PWriteAll(m_nFd, h, kHeaderSize, 0))
         throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
+    m_bHeaderDirty = false;
 }
 
 quint32 DbfTable::Append(const std::vector<QVariant>& values)
@@ -486,16 +525,17 @@ quint32 DbfTable::Append(const std::vector<QVariant>& values)
     }
     record += char(kEndMarker);
     DbfWriteLock lock(*this);
-    ReadStructure();
     if (m_nRecordLength + 1 != record.size())
         throw DbfError(QStringLiteral("dBASE table changed its structure: ") + QDir::toNativeSeparators(m_sPath));
-    const quint32 count = RecordCount();
+    const quint32 count = m_nCount;
     const off_t at = off_t(m_nHeaderLength) + off_t(count) * m_nRecordLength;
-    // The record and the end marker first, then the count: a writer stopped in
-    // between leaves the old count and a file that still opens.
+    // The record and the end marker first, then the count, at once even
+    // inside a held lock: a writer stopped in between leaves the old count
+    // and a file that still opens with every completed append.
     if (!PWriteAll(m_nFd, record.constData(), size_t(record.size()), at))
         throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    WriteHeaderCount(count + 1);
+    m_nCount = count + 1;
+    WriteHeaderCount(m_nCount);
     return count;
 }
 
@@ -505,24 +545,25 @@ void DbfTable::Update(quint32 recno, const std::vector<std::pair<int, QVariant>>
     for (const auto& [field, value] : values)
         encoded.emplace_back(field, Encode(value, field));
     DbfWriteLock lock(*this);
-    ReadStructure();
-    if (recno >= RecordCount())
+    if (recno >= m_nCount)
         throw DbfError(QStringLiteral("no record %1 in %2").arg(recno).arg(QDir::toNativeSeparators(m_sPath)));
     const off_t base = off_t(m_nHeaderLength) + off_t(recno) * m_nRecordLength + 1;
-    for (const auto& [field, bytes] : encoded)
+    for (const auto& [field, bytes] : encoded) {
+        if (field < 0 || size_t(field) >= m_aFields.size() || bytes.size() != m_aFields[size_t(field)].length)
+            throw DbfError(QStringLiteral("dBASE table changed its structure: ") + QDir::toNativeSeparators(m_sPath));
         if (!PWriteAll(m_nFd, bytes.constData(), size_t(bytes.size()), base + m_aOffsets[size_t(field)]))
             throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    WriteHeaderCount(RecordCount());
+    }
+    Wrote();
 }
 
 void DbfTable::MarkDeleted(quint32 recno, bool deleted)
 {
     DbfWriteLock lock(*this);
-    ReadStructure();
-    if (recno >= RecordCount())
+    if (recno >= m_nCount)
         throw DbfError(QStringLiteral("no record %1 in %2").arg(recno).arg(QDir::toNativeSeparators(m_sPath)));
     const char flag = deleted ? '*' : ' ';
     if (!PWriteAll(m_nFd, &flag, 1, off_t(m_nHeaderLength) + off_t(recno) * m_nRecordLength))
         throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    WriteHeaderCount(RecordCount());
+    Wrote();
 }

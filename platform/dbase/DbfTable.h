@@ -89,8 +89,14 @@ public:
     void Update(quint32 recno, const std::vector<std::pair<int, QVariant>>& values);
     void MarkDeleted(quint32 recno, bool deleted = true);
 
-    // Holds the exclusive lock across several calls (nesting counted).
+    // Holds the exclusive lock across several calls (nesting counted). Taking
+    // it reads the structure and the record count once; updates and deletion
+    // marks made under it stamp the header (date, write counter) once, when
+    // the outermost lock is released or at Commit. Appends write their count
+    // at once. Unlock throws DbfError when that last header write fails (the
+    // lock is released all the same).
     void LockExclusive();
+    void Commit();
     void Unlock();
 
 private:
@@ -98,10 +104,13 @@ private:
     void Lock(short type);
     void Release();
     void WriteHeaderCount(quint32 count);
+    void Wrote();
 
     QString m_sPath;
     int m_nFd = -1;
     int m_nLockDepth = 0;
+    quint32 m_nCount = 0;        // the record count, while the lock is held
+    bool m_bHeaderDirty = false; // updates made under the lock wait for their header stamp
     int m_nHeaderLength = 0;
     int m_nRecordLength = 0;
     std::vector<DbfField> m_aFields;
@@ -113,7 +122,15 @@ class DbfWriteLock
 {
 public:
     explicit DbfWriteLock(DbfTable& table) : m_table(table) { m_table.LockExclusive(); }
-    ~DbfWriteLock() { m_table.Unlock(); }
+    ~DbfWriteLock()
+    {
+        try {
+            m_table.Unlock();
+        } catch (const DbfError&) {
+            // Only the header's date and write counter were left unstamped:
+            // the records themselves are written.
+        }
+    }
     DbfWriteLock(const DbfWriteLock&) = delete;
     DbfWriteLock& operator=(const DbfWriteLock&) = delete;
 

@@ -285,6 +285,23 @@ TEST(DbfChild, Role)
         }
         ASSERT_EQ(sung, count);
         std::printf("partial views %d\n", partial);
+    } else if (role == "renumber") {
+        // The station: renumbers every entry in series, round after round;
+        // every entry of round k gets a number k * 1000 + i (in file order,
+        // so that no entry moves while the round goes through the view).
+        DataSet ds;
+        ds.SetDbfFile(path);
+        ds.Open();
+        for (int round = 1; round <= count; ++round) {
+            UpdateSeries series(ds);
+            int i = 0;
+            for (ds.First(); !ds.Eof(); ds.Next()) {
+                ds.Edit();
+                ds.FieldByName("NUM").SetAsInteger(round * 1000 + i++);
+                ds.Post();
+            }
+            series.Finish();
+        }
     }
 }
 
@@ -383,4 +400,112 @@ TEST(DbfTable, KilledWriterLeavesEveryCompletedAppend)
     // It takes further appends.
     t.Append(Entry(t, "after", 0, "0"));
     EXPECT_EQ(t.ReadAll().size(), records.size() + 1);
+}
+
+// The other process reads a series of edits whole or not at all.
+TEST(DbfTable, ASeriesOfEditsIsSeenWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("order.dbf");
+    CreateOrderDbf(path);
+    DbfTable t(path);
+    t.Open();
+    for (int i = 0; i < 40; ++i)
+        t.Append(Entry(t, QString::number(i), i, "0"));
+    const int rounds = 1500;
+    std::unique_ptr<QProcess> renumber(StartChild("renumber", path, rounds));
+    const int num = t.FieldIndex("NUM");
+    int reads = 0, mixed = 0;
+    QSet<int> seen;
+    while (renumber->state() != QProcess::NotRunning) {
+        QSet<int> inRead;
+        for (const auto& r : t.ReadAll())
+            inRead.insert(t.Decode(r.data, num).toInt() / 1000);
+        mixed += inRead.size() > 1;
+        seen += inRead;
+        ++reads;
+        renumber->waitForFinished(1);
+    }
+    EXPECT_EQ(renumber->exitCode(), 0) << renumber->readAll().toStdString();
+    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+    EXPECT_GT(seen.size(), 3) << reads << " reads"; // the reads really fell between rounds
+    QSet<int> last;
+    for (const auto& r : t.ReadAll())
+        last.insert(t.Decode(r.data, num).toInt() / 1000);
+    EXPECT_EQ(last, QSet<int>{rounds});
+}
+
+namespace {
+
+// Asks another process whether it could take a shared lock on the file now.
+QString LockSeenFromOutside(const QString& path)
+{
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import fcntl, os, sys\n"
+                                 "fd = os.open(sys.argv[1], os.O_RDONLY)\n"
+                                 "try:\n"
+                                 "    fcntl.lockf(fd, fcntl.LOCK_SH | fcntl.LOCK_NB)\n"
+                                 "    print('free')\n"
+                                 "except OSError:\n"
+                                 "    print('locked')\n",
+                                 path});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+TEST(DbfTable, SeriesHoldsTheLockAndStampsTheHeaderOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("order.dbf");
+    CreateOrderDbf(path);
+    DataSet ds;
+    ds.SetDbfFile(path);
+    ds.SetIndexFieldNames("NUM");
+    ds.Open();
+    for (int i = 1; i <= 5; ++i) {
+        ds.Append();
+        ds.FieldByName("SongNo").SetAsString(QString::number(i));
+        ds.FieldByName("Num").SetAsInteger(i);
+        ds.FieldByName("Playing").SetAsString("0");
+        ds.Post();
+    }
+    // Another writer appends before the series begins: the series still sees it.
+    {
+        DbfTable other(path);
+        other.Open();
+        other.Append(Entry(other, "6", 6, "0"));
+    }
+    const quint32 counterBefore = Le32(ReadFile(path), 16);
+    {
+        UpdateSeries series(ds);
+        EXPECT_EQ(LockSeenFromOutside(path), "locked");
+        ds.First();
+        EXPECT_EQ(ds.RecordCount(), 6);
+        for (ds.Last(); !ds.Bof(); ds.Prior()) {
+            ds.Edit();
+            ds.FieldByName("Num").SetAsInteger(ds.FieldByName("Num").AsInteger() + 10);
+            ds.Post();
+        }
+        ds.Refresh(); // a reload inside the series keeps the file locked
+        EXPECT_EQ(LockSeenFromOutside(path), "locked");
+        ds.First();
+        ds.Delete();
+        series.Finish();
+    }
+    EXPECT_EQ(LockSeenFromOutside(path), "free");
+    const QByteArray raw = ReadFile(path);
+    EXPECT_EQ(Le32(raw, 16), counterBefore + 1); // one stamp for the whole series
+    EXPECT_EQ(Le32(raw, 4), 6u);
+    DbfTable check(path);
+    check.Open();
+    QStringList nums;
+    for (const auto& r : check.ReadAll())
+        nums << (r.deleted ? "*" : "") + check.Decode(r.data, check.FieldIndex("NUM")).toString();
+    EXPECT_EQ(nums.join(','), "*11,12,13,14,15,16");
+    // Our own writes do not make the set reload; the other process's do.
+    ds.First();
+    EXPECT_EQ(ds.RecordCount(), 5);
 }
