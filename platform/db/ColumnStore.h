@@ -106,6 +106,7 @@ struct Store
     std::vector<Column> cols;
     size_t rows = 0;
     std::vector<uint8_t> deleted; // rows removed by Delete
+    size_t deletedRows = 0;       // how many
     std::vector<qint64> rowIds;   // dBASE record numbers (empty for SQL sources)
     int FindColumn(const QString& name) const;
     void AddRow(const std::vector<QVariant>& values, qint64 rowId);

@@ -2,8 +2,10 @@
 
 #include "platform/db/ColumnStore.h"
 #include "platform/db/DataSource.h"
+#include "platform/db/DataView.h"
 #include "platform/db/DbConnection.h"
 #include "platform/db/RecordFilter.h"
+#include "platform/db/SortOrder.h"
 
 #include <QHash>
 #include <QLocale>
@@ -16,299 +18,11 @@
 #include <numeric>
 #include <shared_mutex>
 #include <thread>
-#include <unicode/ucol.h>
 
+using dbsort::Order;
+using dbsort::SortKey;
 using dbstore::Column;
 using dbstore::Store;
-
-namespace {
-
-struct SortKey
-{
-    int col = 0;
-    bool desc = false;
-};
-
-using Order = std::shared_ptr<const std::vector<quint32>>;
-
-// Sort keys of texts in the Chinese (pinyin) collation, ignoring case, as
-// one byte arena. Texts made only of ASCII letters and digits get their upper
-// case bytes, which order as the collation orders them (digits before letters,
-// letters alphabetically, shorter first), without asking ICU.
-struct KeyArena
-{
-    std::vector<uint8_t> bytes;
-    std::vector<quint32> offsets{0};
-    void Add(const uint8_t* p, size_t n)
-    {
-        bytes.insert(bytes.end(), p, p + n);
-        offsets.push_back(quint32(bytes.size()));
-    }
-};
-
-bool IsAsciiAlnum(QStringView s)
-{
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z')))
-            return false;
-    }
-    return true;
-}
-
-void MakeKeys(const dbstore::TextDict& dict, quint32 from, quint32 to, bool ascii, KeyArena& out)
-{
-    std::vector<uint8_t> buf(256);
-    UCollator* coll = nullptr;
-    if (!ascii) {
-        UErrorCode status = U_ZERO_ERROR;
-        coll = ucol_open("zh_CN", &status);
-        if (U_FAILURE(status) || !coll)
-            throw DbError(QStringLiteral("the Chinese collation is not available"));
-        ucol_setStrength(coll, UCOL_SECONDARY); // ignore case
-    }
-    for (quint32 i = from; i < to; ++i) {
-        const QStringView s = dict.View(i);
-        if (ascii) {
-            buf.resize(size_t(s.size()) + 1);
-            for (qsizetype k = 0; k < s.size(); ++k) {
-                const char16_t u = s[k].unicode();
-                buf[size_t(k)] = uint8_t(u >= u'a' && u <= u'z' ? u - 32 : u);
-            }
-            buf[size_t(s.size())] = 0;
-            out.Add(buf.data(), buf.size());
-            continue;
-        }
-        const auto* text = reinterpret_cast<const UChar*>(s.utf16());
-        int32_t n = ucol_getSortKey(coll, text, int32_t(s.size()), buf.data(), int32_t(buf.size()));
-        if (n > int32_t(buf.size())) {
-            buf.resize(size_t(n));
-            n = ucol_getSortKey(coll, text, int32_t(s.size()), buf.data(), int32_t(buf.size()));
-        }
-        out.Add(buf.data(), size_t(std::max(n, 1)));
-    }
-    if (coll)
-        ucol_close(coll);
-}
-
-// Sort ranks of a text column's distinct values; equal texts (in the
-// collation) get equal ranks.
-void ComputeRanks(Column& c)
-{
-    const quint32 n = c.dict.Size();
-    if (c.rankSize == n && c.rank.size() == n)
-        return;
-    bool ascii = true;
-    for (quint32 i = 0; i < n && ascii; ++i)
-        ascii = IsAsciiAlnum(c.dict.View(i));
-    KeyArena keys;
-    if (n > 20000 && !ascii) {
-        // Two halves on two threads.
-        const quint32 half = n / 2;
-        KeyArena second;
-        std::exception_ptr failure;
-        std::thread worker([&] {
-            try {
-                MakeKeys(c.dict, half, n, ascii, second);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        MakeKeys(c.dict, 0, half, ascii, keys);
-        worker.join();
-        if (failure)
-            std::rethrow_exception(failure);
-        const quint32 base = quint32(keys.bytes.size());
-        keys.bytes.insert(keys.bytes.end(), second.bytes.begin(), second.bytes.end());
-        for (size_t i = 1; i < second.offsets.size(); ++i)
-            keys.offsets.push_back(base + second.offsets[i]);
-    } else {
-        MakeKeys(c.dict, 0, n, ascii, keys);
-    }
-    // Sort by the first eight key bytes, then by the rest where those tie.
-    struct Entry
-    {
-        quint64 prefix;
-        quint32 id;
-    };
-    std::vector<Entry> entries(n);
-    const uint8_t* base = keys.bytes.data();
-    auto length = [&](quint32 id) { return keys.offsets[id + 1] - keys.offsets[id]; };
-    for (quint32 i = 0; i < n; ++i) {
-        quint64 p = 0;
-        const quint32 len = length(i);
-        for (quint32 k = 0; k < 8; ++k)
-            p = (p << 8) | (k < len ? base[keys.offsets[i] + k] : 0);
-        entries[i] = {p, i};
-    }
-    auto compareRest = [&](quint32 a, quint32 b) {
-        const quint32 la = length(a), lb = length(b);
-        if (la <= 8 || lb <= 8)
-            return int(la) - int(lb) < 0 ? -1 : (la == lb ? 0 : 1);
-        const int r = std::memcmp(base + keys.offsets[a] + 8, base + keys.offsets[b] + 8, std::min(la, lb) - 8);
-        return r != 0 ? r : (la < lb ? -1 : la > lb ? 1 : 0);
-    };
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int r = compareRest(a.id, b.id);
-        return r != 0 ? r < 0 : a.id < b.id;
-    });
-    c.rank.assign(n, 0);
-    quint32 rank = 0;
-    for (quint32 i = 0; i < n; ++i) {
-        if (i > 0 && (entries[i - 1].prefix != entries[i].prefix || compareRest(entries[i - 1].id, entries[i].id) != 0))
-            ++rank;
-        c.rank[entries[i].id] = rank;
-    }
-    c.rankSize = n;
-}
-
-// Ordinals of a key column per row: 0 for null, then 1, 2, ... in the order
-// of the values (equal values, equal ordinals). Gives the largest ordinal.
-quint32 Ordinals(const Column& c, size_t rows, std::vector<quint32>& out)
-{
-    out.resize(rows);
-    quint32 top = 0;
-    if (c.IsText()) {
-        for (size_t r = 0; r < rows; ++r) {
-            out[r] = c.nulls[r] ? 0 : c.rank[c.texts[r]] + 1;
-            top = std::max(top, out[r]);
-        }
-        return top;
-    }
-    if (!c.IsFloat()) {
-        qint64 lo = std::numeric_limits<qint64>::max(), hi = std::numeric_limits<qint64>::min();
-        for (size_t r = 0; r < rows; ++r)
-            if (!c.nulls[r]) {
-                lo = std::min(lo, c.ints[r]);
-                hi = std::max(hi, c.ints[r]);
-            }
-        if (lo > hi) {
-            std::fill(out.begin(), out.end(), 0u);
-            return 0;
-        }
-        if (quint64(hi) - quint64(lo) < (1u << 24)) {
-            // A small range (counters, codes, lengths): the offset is the ordinal.
-            for (size_t r = 0; r < rows; ++r)
-                out[r] = c.nulls[r] ? 0 : quint32(c.ints[r] - lo) + 1;
-            return quint32(hi - lo) + 1;
-        }
-        std::vector<qint64> values;
-        values.reserve(rows);
-        for (size_t r = 0; r < rows; ++r)
-            if (!c.nulls[r])
-                values.push_back(c.ints[r]);
-        std::sort(values.begin(), values.end());
-        values.erase(std::unique(values.begin(), values.end()), values.end());
-        for (size_t r = 0; r < rows; ++r)
-            out[r] = c.nulls[r]
-                         ? 0
-                         : quint32(std::lower_bound(values.begin(), values.end(), c.ints[r]) - values.begin()) + 1;
-        return quint32(values.size());
-    }
-    std::vector<double> values;
-    values.reserve(rows);
-    for (size_t r = 0; r < rows; ++r)
-        if (!c.nulls[r] && !std::isnan(c.floats[r]))
-            values.push_back(c.floats[r] == 0 ? 0.0 : c.floats[r]);
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
-    const quint32 nan = quint32(values.size()) + 1; // NaN after every number
-    for (size_t r = 0; r < rows; ++r) {
-        if (c.nulls[r])
-            out[r] = 0;
-        else if (std::isnan(c.floats[r]))
-            out[r] = nan;
-        else
-            out[r] = quint32(std::lower_bound(values.begin(), values.end(), c.floats[r] == 0 ? 0.0 : c.floats[r]) -
-                             values.begin()) +
-                     1;
-    }
-    return nan;
-}
-
-int BitsFor(quint64 v)
-{
-    int bits = 0;
-    while (v) {
-        ++bits;
-        v >>= 1;
-    }
-    return bits;
-}
-
-// Stable least-significant-digit radix sort of rows by a 64-bit key of `bits` bits.
-void RadixSort(std::vector<quint64>& keys, std::vector<quint32>& perm, int bits)
-{
-    const size_t n = keys.size();
-    std::vector<quint64> keys2(n);
-    std::vector<quint32> perm2(n);
-    constexpr int kDigit = 11;
-    constexpr size_t kBuckets = size_t(1) << kDigit;
-    std::vector<size_t> count(kBuckets);
-    for (int shift = 0; shift < bits; shift += kDigit) {
-        std::fill(count.begin(), count.end(), 0);
-        for (size_t i = 0; i < n; ++i)
-            ++count[(keys[i] >> shift) & (kBuckets - 1)];
-        size_t sum = 0;
-        for (size_t& c : count) {
-            const size_t here = c;
-            c = sum;
-            sum += here;
-        }
-        for (size_t i = 0; i < n; ++i) {
-            const size_t at = count[(keys[i] >> shift) & (kBuckets - 1)]++;
-            keys2[at] = keys[i];
-            perm2[at] = perm[i];
-        }
-        keys.swap(keys2);
-        perm.swap(perm2);
-    }
-}
-
-std::vector<quint32> Sort(Store& store, const std::vector<SortKey>& keys)
-{
-    const size_t n = store.rows;
-    for (const SortKey& k : keys)
-        if (store.cols[size_t(k.col)].IsText())
-            ComputeRanks(store.cols[size_t(k.col)]);
-    // Each key becomes an ordinal per row (reversed for DESC); the ordinals
-    // are packed into one 64-bit key when they fit, most significant first.
-    std::vector<std::vector<quint32>> ords(keys.size());
-    std::vector<int> widths;
-    int total = 0;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const quint32 top = Ordinals(store.cols[size_t(keys[i].col)], n, ords[i]);
-        if (keys[i].desc)
-            for (quint32& o : ords[i])
-                o = top - o;
-        widths.push_back(std::max(1, BitsFor(top)));
-        total += widths.back();
-    }
-    std::vector<quint32> perm(n);
-    std::iota(perm.begin(), perm.end(), 0u);
-    if (total <= 64) {
-        std::vector<quint64> packed(n, 0);
-        for (size_t i = 0; i < keys.size(); ++i) {
-            const quint32* o = ords[i].data();
-            const int w = widths[i];
-            for (size_t r = 0; r < n; ++r)
-                packed[r] = (w == 64 ? 0 : packed[r] << w) | o[r];
-        }
-        RadixSort(packed, perm, total);
-        return perm;
-    }
-    std::stable_sort(perm.begin(), perm.end(), [&](quint32 a, quint32 b) {
-        for (const auto& o : ords)
-            if (o[a] != o[b])
-                return o[a] < o[b];
-        return false;
-    });
-    return perm;
-}
-
-} // namespace
 
 // ====================================================================== Impl
 
@@ -347,12 +61,9 @@ struct DataSet::Impl
     QString indexList;
     Order order;
 
-    // view: rows that pass, in order; materialised on demand
-    std::vector<uint8_t> mask;
-    bool hasMask = false;
-    std::vector<quint32> rows;
-    size_t scan = 0;
-    int count = 0;
+    // view: rows that pass, in order; put in order on demand
+    dbview::View view;
+    int count = 0; // view.Count(), while active
 
     // cursor
     int pos = 0;
@@ -439,7 +150,7 @@ struct DataSet::Impl
             return o;
         std::shared_lock read(storeMutex);
         const quint64 gen = generation.load();
-        auto result = std::make_shared<const std::vector<quint32>>(Sort(store, keys));
+        auto result = std::make_shared<const std::vector<quint32>>(dbsort::Sort(store, keys));
         std::lock_guard lock(cacheMutex);
         if (gen == generation.load()) {
             if (cacheGeneration != gen) {
@@ -453,71 +164,33 @@ struct DataSet::Impl
 
     void RowsChanged() { generation.fetch_add(1); }
 
-    bool Visible(size_t r) const { return !store.deleted[r] && (!hasMask || mask[r]); }
+    std::vector<SortKey> OrderKeys() const
+    {
+        if (!order || indexList.isEmpty())
+            return {};
+        try {
+            return ParseList(indexList, store);
+        } catch (const FilterError&) {
+            return {};
+        }
+    }
 
     void RebuildView()
     {
-        rows.clear();
-        scan = 0;
-        hasMask = filtered && predicate;
-        const size_t n = store.rows;
-        if (hasMask) {
-            mask.resize(n); // kept between filters: no new pages each time
-            predicate->Eval(store, mask.data());
-        }
-        if (order && order->size() != n)
+        if (order && order->size() != store.rows)
             order.reset(); // stale: rebuilt by RefreshOrder
-        // Bytes are 0 or 1: eight at a time, a word's population count is their sum.
-        const uint8_t* del = store.deleted.data();
-        const uint8_t* m = hasMask ? mask.data() : nullptr;
-        size_t c = 0, r = 0;
-        for (; r + 8 <= n; r += 8) {
-            quint64 dw, mw = ~0ull;
-            std::memcpy(&dw, del + r, 8);
-            if (m)
-                std::memcpy(&mw, m + r, 8);
-            c += size_t(__builtin_popcountll(mw & ~dw & 0x0101010101010101ull));
-        }
-        for (; r < n; ++r)
-            c += (m ? m[r] : 1) & (del[r] == 0);
-        count = int(c);
-    }
-
-    void Extend(size_t upto)
-    {
-        const size_t n = store.rows;
-        const quint32* ord = order ? order->data() : nullptr;
-        while (rows.size() <= upto && scan < n) {
-            const quint32 r = ord ? ord[scan] : quint32(scan);
-            ++scan;
-            if (Visible(r))
-                rows.push_back(r);
-        }
+        view.Rebuild(store, filtered ? predicate.get() : nullptr, order, OrderKeys());
+        count = view.Count();
     }
 
     qint64 CurrentRow()
     {
         if (!active || count == 0 || pos < 0 || pos >= count)
             return -1;
-        Extend(size_t(pos));
-        return pos < int(rows.size()) ? rows[size_t(pos)] : -1;
+        return view.RowAt(size_t(pos));
     }
 
-    int PositionOf(qint64 row)
-    {
-        if (row < 0 || size_t(row) >= store.rows || !Visible(size_t(row)))
-            return -1;
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i] == row)
-                return int(i);
-        while (scan < store.rows) {
-            const size_t before = rows.size();
-            Extend(before);
-            if (rows.size() > before && rows.back() == row)
-                return int(before);
-        }
-        return -1;
-    }
+    int PositionOf(qint64 row) { return row < 0 ? -1 : view.PositionOf(size_t(row)); }
 
     void RefreshOrder() { order = indexList.isEmpty() ? nullptr : GetOrder(indexList); }
 
@@ -896,8 +569,7 @@ void DataSet::Close()
     d->buffer.clear();
     d->changed.clear();
     d->order.reset();
-    d->rows.clear();
-    d->mask.clear();
+    d->view.Clear();
     d->predicate.reset();
     d->count = 0;
     d->pos = 0;
@@ -1180,8 +852,8 @@ void DataSet::SetIndexFieldNames(const QString& list)
     CheckBrowseMode();
     d->indexList = list;
     d->order = std::move(order);
-    d->rows.clear();
-    d->scan = 0;
+    d->view.Reorder(d->order, d->OrderKeys());
+    d->count = d->view.Count();
     d->ToFirst();
     Notify();
 }
@@ -1286,14 +958,14 @@ bool DataSet::Locate(const QString& fields, const QVariantList& values)
     // Any row at all? (saves walking the view when none matches)
     bool any = false;
     for (size_t r = 0; r < d->store.rows && !any; ++r)
-        any = d->Visible(r) && matches(r);
+        any = matches(r) && d->view.Visible(r);
     if (!any)
         return false;
     for (size_t i = 0;; ++i) {
-        d->Extend(i);
-        if (i >= d->rows.size())
+        const qint64 row = d->view.RowAt(i);
+        if (row < 0)
             return false;
-        if (matches(d->rows[i])) {
+        if (matches(size_t(row))) {
             d->pos = int(i);
             d->eof = d->bof = false;
             Notify();
@@ -1333,8 +1005,7 @@ bool DataSet::GotoBookmark(const Bookmark& bookmark)
 size_t DataSet::MemoryBytes() const
 {
     std::shared_lock read(d->storeMutex);
-    size_t bytes =
-        d->store.deleted.capacity() + d->store.rowIds.capacity() * 8 + d->mask.capacity() + d->rows.capacity() * 4;
+    size_t bytes = d->store.deleted.capacity() + d->store.rowIds.capacity() * 8 + d->view.Bytes();
     for (const Column& c : d->store.cols)
         bytes += c.Bytes();
     std::lock_guard lock(d->cacheMutex);
@@ -1523,6 +1194,7 @@ void DataSet::Delete()
     {
         std::unique_lock write(d->storeMutex);
         d->store.deleted[size_t(row)] = 1;
+        ++d->store.deletedRows;
     }
     const int oldPos = d->pos;
     d->RebuildView();

@@ -1,6 +1,8 @@
 #include "platform/db/RecordFilter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dbfilter {
 
@@ -346,7 +348,22 @@ bool LikePattern::Match(QStringView text) const
 
 // ---------------------------------------------------------------- predicates
 
+void Predicate::Keep(const Store& s, std::vector<quint32>& rows) const
+{
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [&](quint32 r) { return !Match(s, r); }), rows.end());
+}
+
 namespace {
+
+// Keeps the rows for which pass(row) holds, in their order.
+template <typename F> void KeepIf(std::vector<quint32>& rows, F pass)
+{
+    size_t kept = 0;
+    for (quint32 r : rows)
+        if (pass(r))
+            rows[kept++] = r;
+    rows.resize(kept);
+}
 
 // Reused work buffers: large temporary vectors would otherwise be mapped and
 // unmapped by the allocator (and their pages faulted in) at every evaluation.
@@ -446,6 +463,12 @@ public:
     {
         return (s.cols[size_t(m_nCol)].nulls[row] != 0) == m_bNull;
     }
+    void Keep(const Store& s, std::vector<quint32>& rows) const override
+    {
+        const uint8_t* n = s.cols[size_t(m_nCol)].nulls.data();
+        const bool want = m_bNull;
+        KeepIf(rows, [&](quint32 r) { return (n[r] != 0) == want; });
+    }
 
 private:
     int m_nCol;
@@ -499,6 +522,54 @@ public:
         const auto [lo, hi] = Range(s);
         const auto& rows = s.cols[size_t(m_nCol)].Index().rows;
         out.insert(out.end(), rows.begin() + qsizetype(lo), rows.begin() + qsizetype(hi));
+    }
+    bool Rows(const Store& s, std::vector<quint32>& out) const override
+    {
+        const qint64 estimate = Estimate(s);
+        if (estimate < 0 || size_t(estimate) * kSparseShare > s.rows)
+            return false;
+        out.clear();
+        Collect(s, out);
+        return true;
+    }
+    void Keep(const Store& s, std::vector<quint32>& rows) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        const qint64* v = c.ints.data();
+        const uint8_t* n = c.nulls.data();
+        if (m_d == std::floor(m_d) && std::fabs(m_d) < 9e15) {
+            const qint64 k = qint64(m_d);
+            KeepIf(rows, [&](quint32 r) { return Pass<O>(n[r], Compare(O, v[r], k)) != 0; });
+        } else {
+            KeepIf(rows, [&](quint32 r) { return Pass<O>(n[r], Compare(O, double(v[r]), m_d)) != 0; });
+        }
+    }
+    bool Interval(int& col, qint64& lo, qint64& hi) const override
+    {
+        if constexpr (O == Op::Ne || O == Op::Like) {
+            return false;
+        } else {
+            // Beyond this the integers a double holds are no longer exact.
+            if (!(std::fabs(m_d) < 9e15))
+                return false;
+            const double below = std::floor(m_d), above = std::ceil(m_d);
+            lo = std::numeric_limits<qint64>::min();
+            hi = std::numeric_limits<qint64>::max();
+            if constexpr (O == Op::Eq) {
+                lo = qint64(above);
+                hi = qint64(below); // empty when the number is not whole
+            } else if constexpr (O == Op::Gt) {
+                lo = qint64(below) + 1;
+            } else if constexpr (O == Op::Ge) {
+                lo = qint64(above);
+            } else if constexpr (O == Op::Lt) {
+                hi = qint64(above) - 1;
+            } else {
+                hi = qint64(below);
+            }
+            col = m_nCol;
+            return true;
+        }
     }
 
 private:
@@ -584,6 +655,23 @@ public:
     {
         const Column& c = s.cols[size_t(m_nCol)];
         return c.nulls[row] ? m_bNullPasses : Test(c.dict.View(c.texts[row]));
+    }
+    void Keep(const Store& s, std::vector<quint32>& rows) const override
+    {
+        const Column& c = s.cols[size_t(m_nCol)];
+        const quint32* t = c.texts.data();
+        const uint8_t* nulls = c.nulls.data();
+        const quint32 n = c.dict.Size();
+        if (rows.size() < n) {
+            KeepIf(rows, [&](quint32 r) { return nulls[r] ? m_bNullPasses : Test(c.dict.View(t[r])); });
+            return;
+        }
+        // Fewer distinct values than rows: each value tested once.
+        Scratch<uint8_t> scratch(n);
+        std::vector<uint8_t>& hit = *scratch;
+        for (quint32 i = 0; i < n; ++i)
+            hit[i] = Test(c.dict.View(i));
+        KeepIf(rows, [&](quint32 r) { return nulls[r] ? m_bNullPasses : hit[t[r]] != 0; });
     }
 
 protected:
@@ -725,6 +813,41 @@ public:
     bool Match(const Store& s, size_t row) const override
     {
         return m_bAnd ? (m_pA->Match(s, row) && m_pB->Match(s, row)) : (m_pA->Match(s, row) || m_pB->Match(s, row));
+    }
+    bool Rows(const Store& s, std::vector<quint32>& out) const override
+    {
+        if (!m_bAnd)
+            return false;
+        // The candidates of the most selective indexed part, tested against the others.
+        std::vector<const Predicate*> parts;
+        Flatten(parts);
+        const Predicate* best = nullptr;
+        qint64 bestCount = -1;
+        for (const Predicate* p : parts) {
+            const qint64 e = p->Estimate(s);
+            if (e >= 0 && (bestCount < 0 || e < bestCount)) {
+                best = p;
+                bestCount = e;
+            }
+        }
+        if (!best || size_t(bestCount) * kSparseShare > s.rows)
+            return false;
+        out.clear();
+        best->Collect(s, out);
+        for (const Predicate* p : parts)
+            if (p != best && !out.empty())
+                p->Keep(s, out);
+        return true;
+    }
+    void Keep(const Store& s, std::vector<quint32>& rows) const override
+    {
+        if (!m_bAnd) {
+            Predicate::Keep(s, rows);
+            return;
+        }
+        m_pA->Keep(s, rows);
+        if (!rows.empty())
+            m_pB->Keep(s, rows);
     }
 
 private:

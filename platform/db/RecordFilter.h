@@ -61,7 +61,20 @@ public:
     // then Collect gives those rows.
     virtual qint64 Estimate(const dbstore::Store&) const { return -1; }
     virtual void Collect(const dbstore::Store&, std::vector<quint32>&) const {}
+    // Every passing row, in no particular order, when a value index narrows
+    // the candidates to a small part of the rows (see kSparseShare); else
+    // false and `out` is left alone.
+    virtual bool Rows(const dbstore::Store&, std::vector<quint32>&) const { return false; }
+    // Keeps the passing rows of a list, in their order.
+    virtual void Keep(const dbstore::Store& store, std::vector<quint32>& rows) const;
+    // For a comparison of an integer-kept column with a number: the column
+    // and the inclusive range of values that pass (nulls never pass).
+    virtual bool Interval(int& /*col*/, qint64& /*lo*/, qint64& /*hi*/) const { return false; }
 };
+
+// A filter answers from its value indexes when they leave at most one row in
+// this many as candidates.
+constexpr size_t kSparseShare = 8;
 
 // Binds to the store's columns; throws FilterError for an unknown field or a
 // value that cannot be compared with the field's type.
