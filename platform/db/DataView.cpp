@@ -32,12 +32,7 @@ void View::Rebuild(const Store& store, const dbfilter::Predicate* predicate, dbs
     m_pStore = &store;
     m_pPredicate = predicate;
     const size_t n = store.rows;
-    m_order = order && order->size() == n ? std::move(order) : nullptr;
-    m_aKeys = m_order ? keys : std::vector<dbsort::SortKey>();
-    m_aRows.clear();
-    m_nScan = 0;
-    m_nBegin = 0;
-    m_nEnd = n;
+    SetOrder(std::move(order), keys);
     if (!predicate) {
         m_eMode = Mode::All;
         m_nCount = int(n - store.deletedRows);
@@ -118,6 +113,11 @@ void View::Reorder(dbsort::Order order, const std::vector<dbsort::SortKey>& keys
         Rebuild(*m_pStore, m_pPredicate, std::move(order), keys);
         return;
     }
+    SetOrder(std::move(order), keys);
+}
+
+void View::SetOrder(dbsort::Order order, const std::vector<dbsort::SortKey>& keys)
+{
     const size_t n = m_pStore->rows;
     m_order = order && order->size() == n ? std::move(order) : nullptr;
     m_aKeys = m_order ? keys : std::vector<dbsort::SortKey>();

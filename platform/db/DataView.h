@@ -44,6 +44,8 @@ private:
         Stretch, // the positions [m_nBegin, m_nEnd) of the order
         Marked,  // the rows marked in m_aMask
     };
+    // The order to walk, from its start; a stale order (of another row count) is none.
+    void SetOrder(dbsort::Order order, const std::vector<dbsort::SortKey>& keys);
     void Extend(size_t upto);
     void MarkList();
     bool SortList();

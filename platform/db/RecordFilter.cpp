@@ -768,33 +768,21 @@ public:
         if (m_bAnd) {
             // When one part is selective and indexed, test the others on its rows only.
             std::vector<const Predicate*> parts;
-            Flatten(parts);
-            const Predicate* best = nullptr;
-            qint64 bestCount = -1;
-            for (const Predicate* p : parts) {
-                const qint64 e = p->Estimate(s);
-                if (e >= 0 && (bestCount < 0 || e < bestCount)) {
-                    best = p;
-                    bestCount = e;
-                }
-            }
+            qint64 count = 0;
+            const Predicate* best = MostSelective(s, parts, count);
             // Testing a row found by the index costs about as much as scanning
             // some sixty rows of a column: only a small candidate list pays.
-            if (best && size_t(bestCount) * 64 < s.rows) {
+            if (best && size_t(count) * 64 < s.rows) {
                 Scratch<quint32> scratch(0);
                 std::vector<quint32>& rows = *scratch;
                 rows.clear();
                 best->Collect(s, rows);
+                for (const Predicate* p : parts)
+                    if (p != best && !rows.empty())
+                        p->Keep(s, rows);
                 std::fill(mask, mask + s.rows, uint8_t(0));
-                for (quint32 r : rows) {
-                    bool all = true;
-                    for (const Predicate* p : parts)
-                        if (p != best && !p->Match(s, r)) {
-                            all = false;
-                            break;
-                        }
-                    mask[r] = all;
-                }
+                for (quint32 r : rows)
+                    mask[r] = 1;
                 return;
             }
         }
@@ -820,16 +808,8 @@ public:
             return false;
         // The candidates of the most selective indexed part, tested against the others.
         std::vector<const Predicate*> parts;
-        Flatten(parts);
-        const Predicate* best = nullptr;
-        qint64 bestCount = -1;
-        for (const Predicate* p : parts) {
-            const qint64 e = p->Estimate(s);
-            if (e >= 0 && (bestCount < 0 || e < bestCount)) {
-                best = p;
-                bestCount = e;
-            }
-        }
+        qint64 bestCount = 0;
+        const Predicate* best = MostSelective(s, parts, bestCount);
         if (!best || size_t(bestCount) * kSparseShare > s.rows)
             return false;
         out.clear();
@@ -851,6 +831,23 @@ public:
     }
 
 private:
+    // The parts of this chain of "and", and the one whose value index leaves
+    // the fewest candidates (null when none has an index).
+    const Predicate* MostSelective(const Store& s, std::vector<const Predicate*>& parts, qint64& count) const
+    {
+        Flatten(parts);
+        const Predicate* best = nullptr;
+        count = -1;
+        for (const Predicate* p : parts) {
+            const qint64 e = p->Estimate(s);
+            if (e >= 0 && (count < 0 || e < count)) {
+                best = p;
+                count = e;
+            }
+        }
+        return best;
+    }
+
     // The parts of a chain of "and".
     void Flatten(std::vector<const Predicate*>& out) const
     {
