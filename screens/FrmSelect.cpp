@@ -4,6 +4,7 @@
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "platform/keys/VirtualKeys.h"
+#include "screens/RowLabels.h"
 #include "screens/SongScreens.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
@@ -17,26 +18,15 @@
 
 namespace {
 
-constexpr int kMaxLabels = 12;
 const QString kNum = QStringLiteral("Num");
 
 } // namespace
 
 TFrmSelect::TFrmSelect(QWidget* parent) : TKVFormXML(parent)
 {
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(3000);
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        try {
-            Timer1Timer();
-        } catch (const std::exception& e) {
-            UiLog(QStringLiteral("Timer1: ") + QString::fromUtf8(e.what()));
-        }
-    });
+    Timer1 = MakeScreenTimer(this, 3000, QStringLiteral("Timer1"), [this] { Timer1Timer(); });
     Timer1->start();
-    TimerMsg = new QTimer(this);
-    TimerMsg->setInterval(3000);
-    connect(TimerMsg, &QTimer::timeout, this, [this] { TimerMsgTimer(); });
+    TimerMsg = MakeScreenTimer(this, 3000, QStringLiteral("TimerMsg"), [this] { TimerMsgTimer(); });
 }
 
 TFrmSelect::~TFrmSelect()
@@ -57,36 +47,18 @@ void TFrmSelect::MakeDraggable(TSubTitle* label)
 
 void TFrmSelect::BindLabels(TItemList* list)
 {
-    for (int i = 0; i < kMaxLabels; ++i) {
-        TSubTitle* label = FindLabel(QStringLiteral("songname%1").arg(i));
-        if (!label) {
-            list->m_nPageItems = i;
-            break;
-        }
-        list->BindLabel(0, label, i);
+    auto draggable = [this](TSubTitle* label) { MakeDraggable(label); };
+    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"), {}, [&](TSubTitle* label) {
         label->OnClick = nullptr;
-        MakeDraggable(label);
-    }
-    for (int i = 0; i < kMaxLabels; ++i) {
-        TSubTitle* label = FindLabel(QStringLiteral("songsinger%1").arg(i));
-        if (!label)
-            break;
-        list->BindLabel(1, label, i, [this](TSubTitle* l) { SingerClick(l); });
-        MakeDraggable(label);
-    }
-    auto buttons = [this](const char* prefix, void (TFrmSelect::*click)(TSubTitle*)) {
-        for (int i = 0; i < kMaxLabels; ++i) {
-            TSubTitle* label = FindLabel(QString::fromLatin1(prefix) + QString::number(i));
-            if (!label)
-                break;
-            label->SetCaption(QString());
-            label->Tag = i;
-            label->OnClick = [this, click](TSubTitleLabel* sender) { (this->*click)(static_cast<TSubTitle*>(sender)); };
-        }
-    };
-    buttons("first", &TFrmSelect::FirstClick);
-    buttons("delete", &TFrmSelect::DeleteClick);
-    buttons("mylove", &TFrmSelect::MyLoveClick);
+        draggable(label);
+    });
+    if (rows < kMaxRowLabels)
+        list->m_nPageItems = rows;
+    BindRowLabels(
+        *this, *list, 1, QStringLiteral("songsinger"), [this](TSubTitle* l) { SingerClick(l); }, draggable);
+    BindRowButtons(*this, QStringLiteral("first"), [this](TSubTitle* l) { FirstClick(l); });
+    BindRowButtons(*this, QStringLiteral("delete"), [this](TSubTitle* l) { DeleteClick(l); });
+    BindRowButtons(*this, QStringLiteral("mylove"), [this](TSubTitle* l) { MyLoveClick(l); });
 
     m_pMsg = FindLabel(QStringLiteral("msg"));
     list->m_pPageLabel = FindLabel(QStringLiteral("pagelabel"));

@@ -4,6 +4,7 @@
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "platform/keys/VirtualKeys.h"
+#include "screens/RowLabels.h"
 #include "screens/SongScreens.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
@@ -13,27 +14,11 @@
 #include <QTimer>
 #include <mutex>
 
-namespace {
-
-constexpr int kMaxLabels = 12;
-
-} // namespace
-
 TFrmSing::TFrmSing(QWidget* parent) : TKVFormXML(parent)
 {
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(3000);
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        try {
-            Timer1Timer();
-        } catch (const std::exception& e) {
-            UiLog(QStringLiteral("Timer1: ") + QString::fromUtf8(e.what()));
-        }
-    });
+    Timer1 = MakeScreenTimer(this, 3000, QStringLiteral("Timer1"), [this] { Timer1Timer(); });
     Timer1->start();
-    TimerMsg = new QTimer(this);
-    TimerMsg->setInterval(2000);
-    connect(TimerMsg, &QTimer::timeout, this, [this] { TimerMsgTimer(); });
+    TimerMsg = MakeScreenTimer(this, 2000, QStringLiteral("TimerMsg"), [this] { TimerMsgTimer(); });
 }
 
 TFrmSing::~TFrmSing()
@@ -52,39 +37,19 @@ void TFrmSing::FormDestroy()
 
 void TFrmSing::BindLabels(TItemList* list)
 {
-    for (int i = 0; i < kMaxLabels; ++i) {
-        TSubTitle* label = FindLabel(QStringLiteral("songname%1").arg(i));
-        if (!label) {
-            list->m_nPageItems = i;
-            break;
-        }
+    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"), {}, [this](TSubTitle* label) {
         // The title keeps its skin key (a row digit); without one a click
         // chooses the row directly.
         const bool keyed = g_pFrmManager && g_pFrmManager->ButtonKey(
                                                 g_pFrmManager->FindButton(m_pNode, label->objectName()), false) != 0;
         if (keyed)
-            list->BindLabel(0, label, i, [this](TSubTitle* l) { ControlClick(l); });
-        else
-            list->BindLabel(0, label, i);
-    }
-    for (int i = 0; i < kMaxLabels; ++i) {
-        TSubTitle* label = FindLabel(QStringLiteral("songsinger%1").arg(i));
-        if (!label)
-            break;
-        list->BindLabel(1, label, i, [this](TSubTitle* l) { SingerClick(l); });
-    }
-    auto buttons = [this](const char* prefix, void (TFrmSing::*click)(TSubTitle*)) {
-        for (int i = 0; i < kMaxLabels; ++i) {
-            TSubTitle* label = FindLabel(QString::fromLatin1(prefix) + QString::number(i));
-            if (!label)
-                break;
-            label->SetCaption(QString());
-            label->Tag = i;
-            label->OnClick = [this, click](TSubTitleLabel* sender) { (this->*click)(static_cast<TSubTitle*>(sender)); };
-        }
-    };
-    buttons("reorder", &TFrmSing::ReOrderClick);
-    buttons("mylove", &TFrmSing::MyloveClick);
+            label->OnClick = [this](TSubTitleLabel* sender) { ControlClick(static_cast<TSubTitle*>(sender)); };
+    });
+    if (rows < kMaxRowLabels)
+        list->m_nPageItems = rows;
+    BindRowLabels(*this, *list, 1, QStringLiteral("songsinger"), [this](TSubTitle* l) { SingerClick(l); });
+    BindRowButtons(*this, QStringLiteral("reorder"), [this](TSubTitle* l) { ReOrderClick(l); });
+    BindRowButtons(*this, QStringLiteral("mylove"), [this](TSubTitle* l) { MyloveClick(l); });
     m_pMsg = FindLabel(QStringLiteral("msg"));
     if (m_pMsg)
         m_pMsg->hide();

@@ -7,6 +7,7 @@
 #include "platform/Tick.h"
 #include "platform/db/DataSet.h"
 #include "platform/keys/VirtualKeys.h"
+#include "screens/RowLabels.h"
 #include "screens/SongScreens.h"
 #include "ui/FlashControl.h"
 #include "ui/InputChars.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr int kMaxLabels = 12;
 constexpr int kWordItems = 9;
 constexpr int kMaxInput = 6;
 
@@ -59,17 +59,12 @@ void TFrmSong::SetInputText(const QString& text)
 
 void TFrmSong::BindSongLabels(TItemList* list)
 {
-    for (int i = 0; i < kMaxLabels; ++i) {
-        TSubTitle* label = FindLabel(QStringLiteral("songname%1").arg(i));
-        if (!label) {
-            list->m_nPageItems = i;
-            break;
-        }
-        list->BindLabel(0, label, i);
-    }
-    for (int i = 0; i < kMaxLabels; ++i)
+    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"));
+    if (rows < kMaxRowLabels)
+        list->m_nPageItems = rows;
+    for (int i = 0; i < kMaxRowLabels; ++i)
         list->BindLabel(1, FindLabel(QStringLiteral("songlang%1").arg(i)), i);
-    for (int i = 0; i < kMaxLabels; ++i)
+    for (int i = 0; i < kMaxRowLabels; ++i)
         list->BindLabel(2, FindLabel(QStringLiteral("songsinger%1").arg(i)), i,
                         [this](TSubTitle* label) { SingerClick(label); });
     list->m_pPageLabel = FindLabel(QStringLiteral("pagelabel"));
