@@ -1,5 +1,7 @@
 // Record filter texts: parsing never crashes, and a filter that parses gives
-// the same rows whether a whole column is evaluated at once or row by row.
+// the same rows whichever way it is asked: a whole column at once, row by
+// row, from its value indexes, by keeping rows of a list, or as a range of
+// values.
 #include "platform/db/RecordFilter.h"
 
 #include <QString>
@@ -53,6 +55,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (size_t r = 0; r < store.rows; ++r)
             if (bool(mask[r]) != predicate->Match(store, r))
                 std::abort(); // the two evaluations disagree
+        std::vector<quint32> all(store.rows);
+        for (size_t r = 0; r < store.rows; ++r)
+            all[r] = quint32(r);
+        predicate->Keep(store, all);
+        std::vector<uint8_t> kept(store.rows, 0);
+        for (quint32 r : all)
+            kept[r] = 1;
+        if (kept != mask)
+            std::abort();
+        std::vector<quint32> rows;
+        if (predicate->Rows(store, rows)) {
+            std::vector<uint8_t> listed(store.rows, 0);
+            for (quint32 r : rows)
+                if (listed[r]++)
+                    std::abort(); // a row listed twice
+            if (listed != mask)
+                std::abort();
+        }
+        int col = -1;
+        qint64 lo = 0, hi = 0;
+        if (predicate->Interval(col, lo, hi)) {
+            const dbstore::Column& c = store.cols[size_t(col)];
+            for (size_t r = 0; r < store.rows; ++r)
+                if (bool(mask[r]) != (!c.nulls[r] && c.ints[r] >= lo && c.ints[r] <= hi))
+                    std::abort();
+        }
     } catch (const FilterError&) {
     }
     return 0;
