@@ -194,6 +194,46 @@ struct DataSet::Impl
 
     void RefreshOrder() { order = indexList.isEmpty() ? nullptr : GetOrder(indexList); }
 
+    // After a post of one row (edited, or appended as the last row): the
+    // current order mended for that row instead of sorted again, cached for
+    // the rows as they are now. False when it cannot be mended (a text key
+    // got a value the collation ranks do not know yet, or the order is stale).
+    bool MendOrder(size_t row, bool appended, const std::vector<bool>& changedColumns)
+    {
+        if (!order || indexList.isEmpty())
+            return false;
+        const size_t before = appended ? store.rows - 1 : store.rows;
+        if (order->size() != before || row >= store.rows)
+            return false;
+        const std::vector<SortKey> keys = OrderKeys();
+        if (keys.empty() || !dbsort::RowOrder::Usable(store, keys))
+            return false;
+        bool keyChanged = appended;
+        for (const SortKey& k : keys)
+            keyChanged = keyChanged || changedColumns[size_t(k.col)];
+        Order mended = order;
+        if (keyChanged) {
+            auto rows = std::make_shared<std::vector<quint32>>(*order);
+            if (!appended) {
+                const auto at = std::find(rows->begin(), rows->end(), quint32(row));
+                if (at == rows->end())
+                    return false;
+                rows->erase(at);
+            }
+            const dbsort::RowOrder less(store, keys);
+            rows->insert(std::lower_bound(rows->begin(), rows->end(), quint32(row), less), quint32(row));
+            mended = std::move(rows);
+        }
+        std::lock_guard lock(cacheMutex);
+        if (cacheGeneration != generation.load()) {
+            cache.clear();
+            cacheGeneration = generation.load();
+        }
+        cache.insert(CacheKey(keys), mended);
+        order = std::move(mended);
+        return true;
+    }
+
     void BindFilter()
     {
         predicate.reset();
@@ -1096,10 +1136,13 @@ void DataSet::Post()
         Cancel();
         throw;
     }
+    const bool appended = d->state == State::Insert;
     d->state = State::Browse;
     d->buffer.clear();
+    const std::vector<bool> changed = std::move(d->changed);
     d->changed.clear();
-    d->RefreshOrder();
+    if (!d->MendOrder(size_t(row), appended, changed))
+        d->RefreshOrder();
     d->RebuildView();
     const int p = d->PositionOf(row);
     if (p >= 0) {
