@@ -2,7 +2,7 @@
 // A station installation in a temporary folder: vod.ini naming a catalogue
 // (an SQLite file of its own or a PostgreSQL database of the test server),
 // Language.ini, the data folder with order.dbf and its backups.
-#include "QStringPrint.h"
+#include "support/QtPrint.h"
 #include "catalogue/FrmData.h"
 #include "platform/db/DbConnection.h"
 #include "tools/demo/CatalogueGenerator.h"

@@ -6,6 +6,8 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DbConnection.h"
 #include "platform/windowlink/WindowLink.h"
+#include "support/ChildProcess.h"
+#include "support/QtPrint.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,80 +22,37 @@
 #include <ostream>
 #include <unistd.h>
 
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace e2e {
 
-inline QString ExeDir()
-{
-    return qEnvironmentVariable("VOD_EXE_DIR");
-}
+using testsupport::ExeDir;
 
 inline QString Unique(const QString& stem)
 {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("%1-%2-%3").arg(stem).arg(::getpid()).arg(++counter);
+    return testsupport::UniqueName(stem);
 }
 
 template <typename Pred> bool WaitUntil(Pred pred, int timeoutMs = 15000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(10);
-    }
-    return true;
+    return testsupport::WaitUntil(pred, timeoutMs, 10);
 }
 
 // A program of the installation folder; its standard output is collected.
-class Program
+class Program : public testsupport::ChildProcess
 {
 public:
     Program(const QString& path, const QStringList& args, const QProcessEnvironment& env)
+        : ChildProcess(path, args, env)
     {
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(path, args);
-        m_process.waitForStarted(10000);
-    }
-    ~Program()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(3000)) {
-                m_process.kill();
-                m_process.waitForFinished(3000);
-            }
-        }
-    }
-    QString Output()
-    {
-        m_sOut += QString::fromUtf8(m_process.readAllStandardOutput());
-        return m_sOut;
-    }
-    QString Errors()
-    {
-        m_sErr += QString::fromUtf8(m_process.readAllStandardError());
-        return m_sErr;
+        Process().waitForStarted(10000);
     }
     bool WaitForLine(const QString& text, int timeoutMs = 15000)
     {
         return WaitUntil([&] { return Output().contains(text); }, timeoutMs);
     }
-    bool WaitForExit(int timeoutMs = 15000) { return m_process.waitForFinished(timeoutMs); }
-    bool Running() const { return m_process.state() != QProcess::NotRunning; }
-    int ExitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
-
-private:
-    QProcess m_process;
-    QString m_sOut, m_sErr;
+    bool WaitForExit(int timeoutMs = 15000) { return Process().waitForFinished(timeoutMs); }
+    bool Running() { return Process().state() != QProcess::NotRunning; }
+    int ExitCode() { return Process().exitCode(); }
+    QProcess::ExitStatus ExitStatus() { return Process().exitStatus(); }
 };
 
 // One queue entry of order.dbf.

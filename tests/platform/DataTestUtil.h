@@ -3,17 +3,12 @@
 // or PostgreSQL database, built with the catalogue schema.
 #include "catalogue/schema/Schema.h"
 #include "platform/db/DbConnection.h"
+#include "support/QtPrint.h"
 
 #include <QDate>
 #include <QTemporaryDir>
 #include <memory>
 #include <ostream>
-
-// Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace datatest {
 

@@ -1,5 +1,5 @@
 // A series of edits on an SQL source: one transaction, or the caller's.
-#include "../support/TestPg.h"
+#include "support/TestPg.h"
 #include "DataTestUtil.h"
 #include "platform/db/DataSet.h"
 

@@ -5,6 +5,7 @@
 
 #include "core/Gbk.h"
 #include "platform/windowlink/LinkDatagram.h"
+#include "support/ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,22 +26,12 @@ namespace {
 
 QString UniqueCaption(const QString& stem)
 {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("%1-%2-%3").arg(stem).arg(::getpid()).arg(++counter);
+    return testsupport::UniqueName(stem);
 }
 
-// Runs the event loop until the predicate holds or the time is up.
 template <typename Pred> bool WaitUntil(Pred pred, int timeoutMs = 5000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
+    return testsupport::WaitUntil(pred, timeoutMs);
 }
 
 // A helper process: this binary running WindowLinkPeer.DISABLED_Run, which
@@ -54,64 +45,31 @@ public:
         env.insert(QStringLiteral("VOD_LINK_PEER_CAPTION"), QString::fromLatin1(ToNarrow(caption).toHex()));
         env.insert(QStringLiteral("VOD_LINK_PEER_MODE"), mode);
         env.insert(QStringLiteral("VOD_LINK_PEER_REPLY"), QString::fromLatin1(ToNarrow(replyTo).toHex()));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("--gtest_also_run_disabled_tests"),
-                         QStringLiteral("--gtest_filter=WindowLinkPeer.DISABLED_Run")});
-    }
-    ~Peer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
+        m_child.Start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--gtest_also_run_disabled_tests"),
+                       QStringLiteral("--gtest_filter=WindowLinkPeer.DISABLED_Run")},
+                      env);
     }
 
-    // Waits for a line starting with the text; gives it, or empty on timeout.
+    // Waits for a "peer: " line starting with the text; gives it without the
+    // prefix, or empty on timeout.
     QString WaitLine(const QString& start, int timeoutMs = 10000)
     {
-        QString found;
-        WaitUntil(
-            [&] {
-                Read();
-                for (qsizetype i = m_nSeen; i < m_aLines.size(); ++i) {
-                    if (m_aLines[i].startsWith(start)) {
-                        found = m_aLines[i];
-                        m_nSeen = i + 1;
-                        return true;
-                    }
-                }
-                return m_process.state() == QProcess::NotRunning && !m_process.bytesAvailable();
-            },
-            timeoutMs);
-        return found;
+        const QString line = m_child.WaitLine(kPrefix + start, timeoutMs);
+        return line.isEmpty() ? line : line.mid(kPrefix.size());
     }
     QStringList Lines()
     {
-        Read();
-        return m_aLines;
+        QStringList out;
+        for (const QString& line : m_child.LinesStarting(kPrefix))
+            out << line.mid(kPrefix.size());
+        return out;
     }
-    QProcess& Process() { return m_process; }
+    QProcess& Process() { return m_child.Process(); }
 
 private:
-    void Read()
-    {
-        m_process.waitForReadyRead(0);
-        m_buffer += m_process.readAllStandardOutput();
-        qsizetype nl;
-        while ((nl = m_buffer.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(m_buffer.left(nl)).trimmed();
-            m_buffer.remove(0, nl + 1);
-            if (line.startsWith(QLatin1String("peer: ")))
-                m_aLines << line.mid(6);
-        }
-    }
-
-    QProcess m_process;
-    QByteArray m_buffer;
-    QStringList m_aLines;
-    qsizetype m_nSeen = 0;
+    const QString kPrefix = QStringLiteral("peer: ");
+    testsupport::ChildProcess m_child;
 };
 
 // Collects what a registered window of this process receives.

@@ -4,6 +4,8 @@
 // station window that records what the player posts to it.
 #include "core/Gbk.h"
 #include "playback/PlayerLink.h"
+#include "support/ChildProcess.h"
+#include "support/QtPrint.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,105 +18,21 @@
 #include <unistd.h>
 #include <vector>
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace playertest {
+
+using testsupport::ExeDir;
+using testsupport::WaitUntil;
 
 inline QString UniqueCaption(const QString& stem)
 {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("%1-%2-%3").arg(stem).arg(::getpid()).arg(++counter);
+    return testsupport::UniqueName(stem);
 }
 
-inline QString ExeDir()
-{
-    return qEnvironmentVariable("VOD_EXE_DIR");
-}
-
-template <typename Pred> bool WaitUntil(Pred pred, int timeoutMs = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-class Program
+// A program of the installation folder run with its output collected.
+class Program : public testsupport::ChildProcess
 {
 public:
-    Program(const QString& name, const QStringList& args)
-    {
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(ExeDir() + QLatin1Char('/') + name, args);
-    }
-    ~Program()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-    QProcess& Process() { return m_process; }
-
-    // Waits for the next line (after the last one found) that starts with
-    // the text; gives it, or an empty text.
-    QString WaitLine(const QString& start, int timeoutMs = 10000)
-    {
-        QString found;
-        WaitUntil(
-            [&] {
-                Read();
-                for (qsizetype i = m_nSeen; i < m_aLines.size(); ++i) {
-                    if (m_aLines[i].startsWith(start)) {
-                        found = m_aLines[i];
-                        m_nSeen = i + 1;
-                        return true;
-                    }
-                }
-                return m_process.state() == QProcess::NotRunning && !m_process.bytesAvailable();
-            },
-            timeoutMs);
-        return found;
-    }
-    QStringList Lines()
-    {
-        Read();
-        return m_aLines;
-    }
-    QStringList LinesStarting(const QString& start)
-    {
-        QStringList out;
-        for (const QString& l : Lines())
-            if (l.startsWith(start))
-                out << l;
-        return out;
-    }
-
-private:
-    void Read()
-    {
-        m_process.waitForReadyRead(0);
-        m_buffer += m_process.readAllStandardOutput();
-        qsizetype nl;
-        while ((nl = m_buffer.indexOf('\n')) >= 0) {
-            m_aLines << QString::fromUtf8(m_buffer.left(nl)).trimmed();
-            m_buffer.remove(0, nl + 1);
-        }
-    }
-
-    QProcess m_process;
-    QByteArray m_buffer;
-    QStringList m_aLines;
-    qsizetype m_nSeen = 0;
+    Program(const QString& name, const QStringList& args) : ChildProcess(ExeDir() + QLatin1Char('/') + name, args) {}
 };
 
 // The station's side: its window registered under a unique caption, the

@@ -1,7 +1,7 @@
 #pragma once
 // Access to the private PostgreSQL server that CTest starts for the test run.
-#include <QString>
 #include <QSqlDatabase>
+#include <QString>
 
 namespace testpg {
 
