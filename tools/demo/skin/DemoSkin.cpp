@@ -93,6 +93,21 @@ QByteArray SongListIni(double scale)
     auto value = [&t](const char* key, const QString& v) {
         t += QLatin1String(key) + u'=' + v + QStringLiteral("\r\n");
     };
+    // The text look the lists share: font, colours, label shadow.
+    auto look = [&](int fontPx, bool songColours) {
+        value("FontSize", n(fontPx));
+        value("FontName", QStringLiteral("黑体"));
+        value("FontColor", QStringLiteral("16777215"));
+        value("SelColor", QStringLiteral("65535"));
+        if (songColours)
+            value("TitleColor", QStringLiteral("3983615"));
+        value("OverColor", QStringLiteral("16763955"));
+        if (songColours)
+            value("SingerColor", QStringLiteral("16763955"));
+        value("ShadowColor", QStringLiteral("0"));
+        value("ShadowWidth", QStringLiteral("1"));
+        value("ShadowStyle", QStringLiteral("2"));
+    };
     t += QStringLiteral("; List layout of this skin. Colours are Windows colour values (0x00BBGGRR).\r\n");
     section("Song");
     value("Top", n(150));
@@ -100,44 +115,21 @@ QByteArray SongListIni(double scale)
     value("Height", n(43));
     value("Space", n(4));
     value("PageItems", QStringLiteral("10"));
-    value("FontSize", n(17));
-    value("FontName", QStringLiteral("黑体"));
-    value("FontColor", QStringLiteral("16777215"));
-    value("SelColor", QStringLiteral("65535"));
-    value("TitleColor", QStringLiteral("3983615"));
-    value("OverColor", QStringLiteral("16763955"));
-    value("SingerColor", QStringLiteral("16763955"));
-    value("ShadowColor", QStringLiteral("0"));
-    value("ShadowWidth", QStringLiteral("1"));
-    value("ShadowStyle", QStringLiteral("2"));
+    look(17, true);
     section("Func");
     value("Top", n(100));
     value("Left", n(708));
     value("Height", n(50));
     value("Space", n(4));
     value("Width", n(50));
-    value("FontSize", n(16));
-    value("FontName", QStringLiteral("黑体"));
-    value("FontColor", QStringLiteral("16777215"));
-    value("SelColor", QStringLiteral("65535"));
-    value("OverColor", QStringLiteral("16763955"));
-    value("ShadowColor", QStringLiteral("0"));
-    value("ShadowWidth", QStringLiteral("1"));
-    value("ShadowStyle", QStringLiteral("2"));
+    look(16, false);
     section("Order");
     value("Top", n(110));
     value("Left", n(40));
     value("Height", n(47));
     value("Space", n(4));
     value("PageItems", QStringLiteral("10"));
-    value("FontSize", n(17));
-    value("FontName", QStringLiteral("黑体"));
-    value("FontColor", QStringLiteral("16777215"));
-    value("SelColor", QStringLiteral("65535"));
-    value("OverColor", QStringLiteral("16763955"));
-    value("ShadowColor", QStringLiteral("0"));
-    value("ShadowWidth", QStringLiteral("1"));
-    value("ShadowStyle", QStringLiteral("2"));
+    look(17, false);
     section("Singer");
     value("SingerColor", QStringLiteral("16763955"));
     return ToNarrow(t);
