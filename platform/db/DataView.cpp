@@ -119,7 +119,8 @@ void View::Reorder(dbsort::Order order, const std::vector<dbsort::SortKey>& keys
 void View::SetOrder(dbsort::Order order, const std::vector<dbsort::SortKey>& keys)
 {
     const size_t n = m_pStore->rows;
-    m_order = order && order->size() == n ? std::move(order) : nullptr;
+    // An order is walked only with the keys it was sorted by.
+    m_order = order && order->size() == n && !keys.empty() ? std::move(order) : nullptr;
     m_aKeys = m_order ? keys : std::vector<dbsort::SortKey>();
     m_aRows.clear();
     m_nScan = 0;
