@@ -10,6 +10,26 @@ int TestLevel()
     return g_pSetting ? g_pSetting->Test : 0;
 }
 
+// Songs only: films (0), adult films (20) and dance films (21) have screens of
+// their own behind their passwords and never show among the songs.
+const QString kSongsOnly = QStringLiteral("Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21");
+
+// Whether a ranking value names a language of songs (a positive number other
+// than the adult and dance films' 20 and 21).
+bool IsSongLanguage(const QString& value)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    return ok && n > 0 && n != 20 && n != 21;
+}
+
+// A ranking over every song language: the counter above zero, most first.
+QString SongRanking(const QString& counter, QString& sort)
+{
+    sort = counter + QStringLiteral(" DESC");
+    return kSongsOnly + QStringLiteral(" and ") + counter + QStringLiteral(" > 0 ");
+}
+
 } // namespace
 
 TSongFilter::TSongFilter(DataSet* view, DataSet* singers) : m_pView(view), m_pSingerView(singers)
@@ -129,25 +149,19 @@ QString TSongFilter::Clause(int slot)
             return QStringLiteral("First_Char like '") + Quote(value) + u'\'';
         return QStringLiteral("First_Char like '") + Quote(value) + QStringLiteral("%'");
     case kRanking:
-        if (value == QLatin1String("7")) {
-            m_sSort = QStringLiteral("TimesYear DESC");
-            return QStringLiteral("TimesYear > 0 ");
-        }
-        if (value == QLatin1String("8")) {
-            m_sSort = QStringLiteral("TimesSeason DESC");
-            return QStringLiteral("TimesSeason > 0 ");
-        }
-        if (value == QLatin1String("9")) {
-            m_sSort = QStringLiteral("TimesMonth DESC");
-            return QStringLiteral("TimesMonth > 0 ");
-        }
-        if (value == QLatin1String("0")) {
-            m_sSort = QStringLiteral("TimesWeek DESC");
-            return QStringLiteral("TimesWeek > 0 ");
-        }
+        if (value == QLatin1String("7"))
+            return SongRanking(QStringLiteral("TimesYear"), m_sSort);
+        if (value == QLatin1String("8"))
+            return SongRanking(QStringLiteral("TimesSeason"), m_sSort);
+        if (value == QLatin1String("9"))
+            return SongRanking(QStringLiteral("TimesMonth"), m_sSort);
+        if (value == QLatin1String("0"))
+            return SongRanking(QStringLiteral("TimesWeek"), m_sSort);
         if (QString::compare(value, QLatin1String("6")) <= 0) {
             m_sSort = QStringLiteral("TotalTimes DESC");
-            return QStringLiteral("Lan_Type=") + value + QStringLiteral(" and TotalTimes > 0 ");
+            const QString clause = QStringLiteral("Lan_Type=") + value + QStringLiteral(" and TotalTimes > 0 ");
+            // A value naming a film kind ranks nothing rather than films.
+            return IsSongLanguage(value) ? clause : kSongsOnly + QStringLiteral(" and ") + clause;
         }
         return QString();
     case kSinger:
@@ -158,7 +172,7 @@ QString TSongFilter::Clause(int slot)
                today.addDays(-90).toString(QStringLiteral("yyyy-MM-dd")) + u'\'';
     }
     case kSongType:
-        return QStringLiteral("Lan_Type > 0 and type <> null and type=") + value;
+        return kSongsOnly + QStringLiteral(" and type <> null and type=") + value;
     case kFilmType:
         return QStringLiteral("Lan_Type = 0 and type <> null and type=") + value;
     case kNameStart:

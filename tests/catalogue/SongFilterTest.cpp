@@ -116,12 +116,16 @@ TEST_F(SongFilterTest, RankingsFilterAndSortByTheirCounter)
     {
         const char *value, *filter, *sort, *sqlWhere, *sqlOrder;
     } cases[] = {
-        {"0", "TimesWeek > 0 ", "TimesWeek DESC", "TimesWeek > 0", "TimesWeek DESC, SongNo"},
+        {"0", "Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and TimesWeek > 0 ", "TimesWeek DESC",
+         "Lan_Type NOT IN (0, 20, 21) and TimesWeek > 0", "TimesWeek DESC, SongNo"},
         {"3", "Lan_Type=3 and TotalTimes > 0 ", "TotalTimes DESC", "Lan_Type=3 and TotalTimes > 0",
          "TotalTimes DESC, SongNo"},
-        {"7", "TimesYear > 0 ", "TimesYear DESC", "TimesYear > 0", "TimesYear DESC, SongNo"},
-        {"8", "TimesSeason > 0 ", "TimesSeason DESC", "TimesSeason > 0", "TimesSeason DESC, SongNo"},
-        {"9", "TimesMonth > 0 ", "TimesMonth DESC", "TimesMonth > 0", "TimesMonth DESC, SongNo"},
+        {"7", "Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and TimesYear > 0 ", "TimesYear DESC",
+         "Lan_Type NOT IN (0, 20, 21) and TimesYear > 0", "TimesYear DESC, SongNo"},
+        {"8", "Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and TimesSeason > 0 ", "TimesSeason DESC",
+         "Lan_Type NOT IN (0, 20, 21) and TimesSeason > 0", "TimesSeason DESC, SongNo"},
+        {"9", "Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and TimesMonth > 0 ", "TimesMonth DESC",
+         "Lan_Type NOT IN (0, 20, 21) and TimesMonth > 0", "TimesMonth DESC, SongNo"},
     };
     for (const auto& c : cases) {
         filter->SetRanking(QString::fromLatin1(c.value));
@@ -131,6 +135,9 @@ TEST_F(SongFilterTest, RankingsFilterAndSortByTheirCounter)
         ASSERT_FALSE(expected.isEmpty()) << c.value;
         EXPECT_EQ(Column(songs, QStringLiteral("SongNo")), expected) << c.value;
     }
+    // A ranking value naming a film kind ranks no films.
+    filter->SetRanking(QStringLiteral("20"));
+    EXPECT_EQ(songs.RecordCount(), 0);
     // A value above "6" that names no ranking adds no clause.
     filter->SetRanking(QStringLiteral("A"));
     EXPECT_EQ(songs.Filter(), QString());
@@ -145,13 +152,15 @@ TEST_F(SongFilterTest, NarrowingKeepsTheChoiceAndWordCountWinsTheSort)
     filter->SetSongType(QStringLiteral("2"));
     EXPECT_EQ(songs.IndexFieldNames(), QStringLiteral("TotalTimes DESC"));
     filter->SetSongCount(3);
-    EXPECT_EQ(songs.Filter(), QStringLiteral("Lan_Type > 0 and type <> null and type=2 and  Str_Len = 3"));
+    EXPECT_EQ(songs.Filter(), QStringLiteral("Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and type <> null and "
+                                             "type=2 and  Str_Len = 3"));
     EXPECT_EQ(songs.IndexFieldNames(), QStringLiteral("STR_LEN ASC;Name"));
     EXPECT_EQ(Sorted(Column(songs, QStringLiteral("SongNo"))),
-              Sql(QStringLiteral("Lan_Type > 0 and type is not null and type=2 and Str_Len = 3")));
+              Sql(QStringLiteral("Lan_Type NOT IN (0, 20, 21) and type is not null and type=2 and Str_Len = 3")));
 
     filter->SetSongCount(8);
-    EXPECT_EQ(songs.Filter(), QStringLiteral("Lan_Type > 0 and type <> null and type=2 and  Str_Len >= 8 "));
+    EXPECT_EQ(songs.Filter(), QStringLiteral("Lan_Type > 0 and Lan_Type <> 20 and Lan_Type <> 21 and type <> null and "
+                                             "type=2 and  Str_Len >= 8 "));
     // A new choice clears the length clause but keeps SongCount itself.
     filter->SetFilmType(QStringLiteral("1"));
     EXPECT_EQ(songs.Filter(), QStringLiteral("Lan_Type = 0 and type <> null and type=1"));

@@ -1,1 +1,2 @@
 target_link_libraries(${target} PRIVATE vod_demogen)
+add_dependencies(${target} vod-demo)

@@ -1,0 +1,115 @@
+// Films, adult films and dance films stay out of the song categories and the
+// rankings, on the demo catalogue as the station loads it from SQLite and
+// from PostgreSQL.
+#include "CatalogueFixture.h"
+#include "catalogue/SongFilter.h"
+#include "platform/db/DataSet.h"
+#include "support/TestPg.h"
+
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace cattest;
+
+namespace {
+
+class SongFilterFilmsTest : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QStringList args = {m_dir.path(), QStringLiteral("--songs"), QStringLiteral("6000"), QStringLiteral("--photos"),
+                            QStringLiteral("1")};
+        QString connection =
+            QStringLiteral("Provider=SQLite;Data Source=") + m_dir.path() + QStringLiteral("/data/kroom.db");
+        if (GetParam()) {
+            ASSERT_TRUE(testpg::Available());
+            connection = testpg::ConnectionString(testpg::CreateDatabase(QStringLiteral("films")));
+            args << QStringLiteral("--postgres") << connection;
+        }
+        QProcess demo;
+        demo.start(qEnvironmentVariable("VOD_EXE_DIR") + QStringLiteral("/vod-demo"), args);
+        ASSERT_TRUE(demo.waitForFinished(240000));
+        ASSERT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().constData();
+        m_db.Open(connection, m_dir.path() + u'/');
+        m_songs.SetConnection(&m_db);
+        m_songs.SetTableName(QStringLiteral("qu_song"));
+        m_songs.Open();
+        m_filter = std::make_unique<TSongFilter>(&m_songs);
+    }
+
+    // Song numbers the database itself gives for a condition, sorted.
+    QStringList Sql(const QString& where)
+    {
+        QSqlQuery q = m_db.Query(QStringLiteral("SELECT SongNo FROM qu_song WHERE ") + where);
+        QStringList out;
+        while (q.next())
+            out.append(q.value(0).toString());
+        out.sort();
+        return out;
+    }
+    QStringList Listed()
+    {
+        QStringList l = Column(m_songs, QStringLiteral("SongNo"));
+        l.sort();
+        return l;
+    }
+
+    QTemporaryDir m_dir;
+    DbConnection m_db;
+    DataSet m_songs;
+    std::unique_ptr<TSongFilter> m_filter;
+};
+
+TEST_P(SongFilterFilmsTest, SongTypesAndRankingsListNoFilms)
+{
+    const QString films = QStringLiteral("Lan_Type IN (0, 20, 21)");
+    const QString songs = QStringLiteral("Lan_Type NOT IN (0, 20, 21)");
+    for (int type = 1; type <= 9; ++type) {
+        const QString t = QString::number(type);
+        m_filter->SetSongType(t);
+        const QStringList expected = Sql(songs + QStringLiteral(" AND Type = ") + t);
+        ASSERT_FALSE(expected.isEmpty()) << type;
+        EXPECT_EQ(Listed(), expected) << "song type " << type;
+        // The demo catalogue has films of the first five types: they stay in
+        // their own screens.
+        if (type <= 5) {
+            ASSERT_FALSE(Sql(films + QStringLiteral(" AND Type = ") + t).isEmpty());
+            m_filter->SetAdultType(t);
+            EXPECT_EQ(Listed(), Sql(QStringLiteral("Lan_Type = 20 AND Type = ") + t));
+        }
+    }
+    for (const char* counter : {"TimesWeek", "TimesMonth", "TimesSeason", "TimesYear"}) {
+        const QString c = QString::fromLatin1(counter);
+        ASSERT_FALSE(Sql(films + QStringLiteral(" AND ") + c + QStringLiteral(" > 0")).isEmpty()) << counter;
+    }
+    const struct
+    {
+        const char *value, *counter;
+    } rankings[] = {{"0", "TimesWeek"}, {"9", "TimesMonth"}, {"8", "TimesSeason"}, {"7", "TimesYear"}};
+    for (const auto& r : rankings) {
+        m_filter->SetRanking(QString::fromLatin1(r.value));
+        const QString counter = QString::fromLatin1(r.counter);
+        EXPECT_EQ(Listed(), Sql(songs + QStringLiteral(" AND ") + counter + QStringLiteral(" > 0"))) << r.value;
+        // Most played first.
+        int last = INT_MAX;
+        for (m_songs.First(); !m_songs.Eof(); m_songs.Next()) {
+            const int times = m_songs.FieldByName(counter).AsInteger();
+            ASSERT_LE(times, last) << r.value;
+            last = times;
+        }
+    }
+    // A language ranking keeps its language.
+    m_filter->SetRanking(QStringLiteral("2"));
+    EXPECT_EQ(Listed(), Sql(QStringLiteral("Lan_Type = 2 AND TotalTimes > 0")));
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoCatalogue, SongFilterFilmsTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "PostgreSQL" : "SQLite");
+                         });
+
+} // namespace
