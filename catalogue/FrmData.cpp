@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Helpers.h"
+#include "core/Hooks.h"
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "platform/Tick.h"
@@ -281,18 +282,16 @@ void TFrmData::FormCreate()
         // 1. Station hooks.
         if (g_hooks.installMessageHandler)
             g_hooks.installMessageHandler(*this);
-        if (g_hooks.createPicShow)
-            g_hooks.createPicShow(*this, g_pSetting->ShowScreen * 1000);
+        CallHook("createPicShow", g_hooks.createPicShow, *this, g_pSetting->ShowScreen * 1000);
         if (g_pSetting->ShowScreen != 0 && g_hooks.installIdleHandler)
             g_hooks.installIdleHandler(*this);
-        if (g_hooks.openSerialPorts)
-            g_hooks.openSerialPorts(*this);
+        CallHook("openSerialPorts", g_hooks.openSerialPorts, *this);
         // 2. The data.
         LoadData();
         if (m_bTerminate)
             return; // the run ends at once: no player, no loader
         // 3. The player program.
-        if (!g_pSetting->SaloonMode || g_pSetting->SaloonComputer == g_pSetting->ComputerName) {
+        if (g_pSetting->StartsPlayerProgram()) {
             if (m_options.runProgram)
                 m_options.runProgram();
             else

@@ -50,7 +50,8 @@ public:
 
 // Station hooks of the create handler, filled by the input dispatch, the
 // serial devices and the picture show when they are part of the station.
-// Each is optional; an empty one does nothing. Install before the data
+// One that nobody installed does nothing and is reported once (CallHook) when
+// the create handler needs it. Install before the data
 // module is created. The picture show is created as a child of the module
 // (so the module frees it) and stored in m_pPicShow.
 struct TFrmDataHooks

@@ -47,6 +47,13 @@ QString ExistingCase(const QString& folder, const QString& name)
     return name;
 }
 
+// A path that names its folder from the root ("/srv/vod", or "d:/vod" as
+// written for the original platform).
+bool IsAbsolute(const QString& path)
+{
+    return path.startsWith(u'/') || (path.size() >= 2 && path[0].isLetter() && path[1] == u':');
+}
+
 } // namespace
 
 QString DefaultKroomAdo(const QString& exeDir)
@@ -245,7 +252,16 @@ void TSetting::ReadDerived()
     PlayerPath = ExeDir + NormalisePath(Player_Name);
     if (DataDir.isEmpty())
         DataDir = ExeDir + ExistingCase(ExeDir, QStringLiteral("Data")) + u'/';
+    // A relative data folder lies in the installation folder, wherever the
+    // station was started from.
+    if (!IsAbsolute(DataDir))
+        DataDir = ExeDir + DataDir;
     DataDir = WithSeparator(DataDir);
+}
+
+bool TSetting::StartsPlayerProgram() const
+{
+    return !SaloonMode || SaloonComputer.compare(ComputerName, Qt::CaseInsensitive) == 0;
 }
 
 void TSetting::run_program()

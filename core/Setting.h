@@ -99,6 +99,9 @@ public:
     // Starts the player program (PlayerPath, parameter "min") when no window
     // has the caption Player_Caption and the file exists.
     void run_program();
+    // Whether this computer starts the player program: always outside hall
+    // mode, in hall mode only the computer named SaloonComputer (any case).
+    bool StartsPlayerProgram() const;
 
     // Screen used for SmallScreen and the resolution folder. By default the
     // primary screen's size and the number of screens; tests set their own.
@@ -134,10 +137,13 @@ public:
     qint16 KeyCode(const QString& fileKey) const;
 
     // ---- skin, list layout, games ----
-    // ExeDir + "Images/" + language folder + "/" + resolution folder + "/".
+    // ExeDir + "Images/" + language folder + "/" + resolution folder + "/",
+    // of the current language or of the language at that index.
     QString SkinDir() const;
+    QString SkinDir(int language) const;
     // "WxHxN" or "WxH" when that folder exists, else "800x600".
     QString ResolutionFolder() const;
+    QString ResolutionFolder(int language) const;
     // Writes CurSkinSel of the current language into its Language.ini section.
     void SaveSkinChoice();
     void LoadSongList();

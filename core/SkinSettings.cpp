@@ -36,7 +36,12 @@ void ReadLayout(const TIniFile& ini, const QString& section, TListLayout& l, boo
 
 QString TSetting::ResolutionFolder() const
 {
-    const QString base = ExeDir + QStringLiteral("Images/") + NormalisePath(LangFolder(LangType)) + u'/';
+    return ResolutionFolder(LangType);
+}
+
+QString TSetting::ResolutionFolder(int language) const
+{
+    const QString base = ExeDir + QStringLiteral("Images/") + NormalisePath(LangFolder(language)) + u'/';
     const QString wh = QStringLiteral("%1x%2").arg(ScreenWidth()).arg(ScreenHeight());
     const QString whn = wh + QStringLiteral("x%1").arg(ScreenCount());
     if (QFileInfo(base + whn).isDir())
@@ -48,7 +53,13 @@ QString TSetting::ResolutionFolder() const
 
 QString TSetting::SkinDir() const
 {
-    return ExeDir + QStringLiteral("Images/") + NormalisePath(LangFolder(LangType)) + u'/' + ResolutionFolder() + u'/';
+    return SkinDir(LangType);
+}
+
+QString TSetting::SkinDir(int language) const
+{
+    return ExeDir + QStringLiteral("Images/") + NormalisePath(LangFolder(language)) + u'/' +
+           ResolutionFolder(language) + u'/';
 }
 
 void TSetting::SaveSkinChoice()

@@ -1,6 +1,7 @@
 #include "core/StartupStandIns.h"
 
 #include "catalogue/FrmData.h"
+#include "core/Log.h"
 #include "core/Setting.h"
 #include "core/Station.h"
 #include "playback/FrmMediaPlayer.h"
@@ -125,6 +126,8 @@ void CreateMediaPlayerForm()
 {
     FrmMediaPlayer = new TFrmMediaPlayer();
     UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
+    // RETURN on the portal of a small screen: the player's window comes to the front.
+    UiHooks().ShowPlayerWindow = [] { playerlink::PostKey(0, true); };
     SetLevelNamesRefresher([] {
         if (FrmMediaPlayer)
             FrmMediaPlayer->RefreshLevelNames();
@@ -163,6 +166,48 @@ void SendLogin()
 {
     if (FrmMediaPlayer && FrmMediaPlayer->ServerLink())
         FrmMediaPlayer->ServerLink()->SendLogin();
+}
+
+QStringList MissingStartupHooks()
+{
+    QStringList missing;
+    const auto check = [&missing](const char* name, bool installed) {
+        if (!installed)
+            missing.append(QLatin1String(name));
+    };
+    const TFrmDataHooks& data = FrmDataHooks();
+    check("installMessageHandler", bool(data.installMessageHandler));
+    check("createPicShow", bool(data.createPicShow));
+    check("installIdleHandler", bool(data.installIdleHandler));
+    check("openSerialPorts", bool(data.openSerialPorts));
+    const TUiHooks& ui = UiHooks();
+    check("RoomServiceConnects", bool(ui.RoomServiceConnects));
+    check("ShowPlayerWindow", bool(ui.ShowPlayerWindow));
+    const TDispatchDevices& dev = DispatchDevices();
+    check("SelectChannel", bool(dev.SelectChannel));
+    check("ResetTone", bool(dev.ResetTone));
+    check("SetEffectLevel", bool(dev.SetEffectLevel));
+    check("ShowOsdPicture", bool(dev.ShowOsdPicture));
+    check("StopRecordingPlayback", bool(dev.StopRecordingPlayback));
+    check("SendServiceCommand", bool(dev.SendServiceCommand));
+    check("SendToServer", bool(dev.SendToServer));
+    check("PicShowWokenBy", bool(dev.PicShowWokenBy));
+    check("PicShowStop", bool(dev.PicShowStop));
+    check("PicShowArmed", bool(dev.PicShowArmed));
+    check("PicShowArm", bool(dev.PicShowArm));
+    check("RefreshRepairStatus", bool(dev.RefreshRepairStatus));
+    check("ShowMessageText", bool(dev.ShowMessageText));
+    return missing;
+}
+
+void LogMissingStartupHooks()
+{
+    const QStringList missing = MissingStartupHooks();
+    if (missing.isEmpty())
+        return;
+    const QString text = QStringLiteral("启动后未安装的接口:") + missing.join(u',');
+    DebugOutput(text);
+    WriteLog(text);
 }
 
 void FreeForms()

@@ -1,6 +1,7 @@
 #pragma once
 // The start-up steps of the station, in the order the entry point takes
 // them, and the closing of what they made.
+#include <QStringList>
 
 // Catalogue data module (FrmData): settings, catalogue, second-start check,
 // message and idle handlers, play queue, player program, loader thread. The
@@ -21,3 +22,8 @@ void LoadSkinAndShowPortal();
 void SendLogin();
 // Frees the form manager and the main window when the loop has ended.
 void FreeForms();
+
+// The hooks of other modules that the start-up has not installed (yet), by
+// name; logged once the station has started.
+QStringList MissingStartupHooks();
+void LogMissingStartupHooks();

@@ -94,6 +94,7 @@ int VodMain(int argc, char** argv)
             CreateMediaPlayerForm();
             LoadSkinAndShowPortal();
             SendLogin();
+            LogMissingStartupHooks();
             LogElapsed(QStringLiteral("总计"), startTick);
 
             const int exitAfter = ExitAfterMs();

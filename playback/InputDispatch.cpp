@@ -3,6 +3,7 @@
 #include "catalogue/FrmData.h"
 #include "core/Exception.h"
 #include "core/Gbk.h"
+#include "core/Hooks.h"
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "core/Station.h"
@@ -167,12 +168,10 @@ void OnAppMessage(const TAppMessage& msg, bool& handled)
                 main->m_nMusicLevel = LevelOfVolume(msg.wParam);
             if (main)
                 main->m_nChannel = 0;
-            if (dev.SelectChannel)
-                dev.SelectChannel(0, 0);
+            CallHook("SelectChannel", dev.SelectChannel, 0, 0);
             if (n == QLatin1String("frmrepair") || top->windowTitle() == QLatin1String("FrmRepair")) {
                 UiHooks().ReopenPlayingView();
-                if (dev.RefreshRepairStatus)
-                    dev.RefreshRepairStatus();
+                CallHook("RefreshRepairStatus", dev.RefreshRepairStatus);
             }
         } catch (...) {
         }
@@ -217,10 +216,9 @@ void OnAppMessage(const TAppMessage& msg, bool& handled)
         const bool key = msg.message == kWmKeyDown;
         const bool moved = msg.message == kWmMouseMove && (msg.x != data->m_nIdleX || msg.y != data->m_nIdleY);
         if (key || moved) {
-            if (key && dev.PicShowWokenBy)
-                dev.PicShowWokenBy(int(msg.wParam));
-            if (dev.PicShowStop)
-                dev.PicShowStop();
+            if (key)
+                CallHook("PicShowWokenBy", dev.PicShowWokenBy, int(msg.wParam));
+            CallHook("PicShowStop", dev.PicShowStop);
             data->m_nIdleX = msg.x;
             data->m_nIdleY = msg.y;
         }
@@ -256,10 +254,9 @@ void OnAppIdle()
     if (!s || s->ShowScreen == 0 || g_pLockScreen)
         return;
     TDispatchDevices& dev = DispatchDevices();
-    if (dev.PicShowArmed && dev.PicShowArmed())
+    if (CallHook("PicShowArmed", dev.PicShowArmed))
         return;
-    if (dev.PicShowArm)
-        dev.PicShowArm();
+    CallHook("PicShowArm", dev.PicShowArm);
 }
 
 void DispatchKey(int k)
@@ -273,8 +270,7 @@ void DispatchKey(int k)
     const auto channel = [&dev](int c, int step) {
         if (FrmMediaPlayer)
             FrmMediaPlayer->m_nChannel = c;
-        if (dev.SelectChannel)
-            dev.SelectChannel(c, step);
+        CallHook("SelectChannel", dev.SelectChannel, c, step);
     };
     const auto toPortal = [fm] {
         if (fm)
@@ -289,8 +285,7 @@ void DispatchKey(int k)
     if (k == keys.STOP) {
         PostCommand(kCmdStop);
         try {
-            if (dev.StopRecordingPlayback)
-                dev.StopRecordingPlayback();
+            CallHook("StopRecordingPlayback", dev.StopRecordingPlayback);
         } catch (...) {
         }
         if (FrmMediaPlayer)
@@ -310,17 +305,17 @@ void DispatchKey(int k)
         channel(2, 1);
     if (k == keys.Key_Dec)
         channel(2, -1);
-    if (k == keys.Key_Reset && dev.ResetTone)
-        dev.ResetTone();
+    if (k == keys.Key_Reset)
+        CallHook("ResetTone", dev.ResetTone);
     const int effects[4] = {keys.Effect_Key1, keys.Effect_Key2, keys.Effect_Key3, keys.Effect_Key4};
     for (int level = 0; level < 4; ++level) {
-        if (k == effects[level] && dev.SetEffectLevel)
-            dev.SetEffectLevel(level);
+        if (k == effects[level])
+            CallHook("SetEffectLevel", dev.SetEffectLevel, level);
     }
-    if (k == keys.Applause && dev.ShowOsdPicture)
-        dev.ShowOsdPicture(QStringLiteral("3.bmp"));
-    if (k == keys.Catcall && dev.ShowOsdPicture)
-        dev.ShowOsdPicture(QStringLiteral("2.bmp"));
+    if (k == keys.Applause)
+        CallHook("ShowOsdPicture", dev.ShowOsdPicture, QStringLiteral("3.bmp"));
+    if (k == keys.Catcall)
+        CallHook("ShowOsdPicture", dev.ShowOsdPicture, QStringLiteral("2.bmp"));
     if (k == keys.RecordAudio && fm)
         fm->ShowRecord(false);
     if (k == keys.RecordVideo && s->VideoScreenCount > 1)
@@ -332,15 +327,13 @@ void DispatchKey(int k)
     if (k == keys.PLAYLIST && fm)
         fm->ShowOrdered();
     if (k == keys.CALLWAITER) {
-        if (dev.SendServiceCommand)
-            dev.SendServiceCommand();
+        CallHook("SendServiceCommand", dev.SendServiceCommand);
         ShowText(kShowStatus, s->Texts.ServiceVol);
         QByteArray datagram = "call";
         datagram += char(0x01);
         datagram += ToNarrow(s->Texts.Call + s->Texts.Waiter);
-        const bool sent = dev.SendToServer && dev.SendToServer(datagram);
-        if (dev.ShowMessageText)
-            dev.ShowMessageText(sent ? s->Texts.WaiterSucceed : s->Texts.WaiterLost);
+        const bool sent = CallHook("SendToServer", dev.SendToServer, datagram);
+        CallHook("ShowMessageText", dev.ShowMessageText, sent ? s->Texts.WaiterSucceed : s->Texts.WaiterLost);
     }
     if (k == keys.MAINMENU)
         toPortal();

@@ -28,8 +28,9 @@ constexpr uint32_t kWmLButtonUp = 514;
 constexpr uint32_t kWmRButtonDown = 516;
 
 // The devices and screens the dispatch drives that belong to other modules
-// (volume devices, on-screen display, picture show, control server). Each is
-// optional; an empty one does nothing.
+// (volume devices, on-screen display, picture show, control server), each
+// installed by its module at start-up. One that nobody installed does nothing
+// and is reported once (CallHook).
 struct TDispatchDevices
 {
     // Volume devices: a channel (0 music, 1 microphone, 2 tone, 3 effect,

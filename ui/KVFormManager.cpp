@@ -4,6 +4,7 @@
 #include "core/Exception.h"
 #include "core/Gbk.h"
 #include "core/Helpers.h"
+#include "core/Hooks.h"
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "ui/KVFormXML.h"
@@ -174,6 +175,15 @@ static bool ParseSkin(QDomDocument& document, const QByteArray& bytes)
     return bool(document.setContent(bytes));
 }
 
+bool TKVFormManager::SkinHasPortal(const QString& path)
+{
+    QFile file(path);
+    QDomDocument document;
+    if (!file.open(QIODevice::ReadOnly) || !ParseSkin(document, file.readAll()))
+        return false;
+    return !document.firstChildElement(QStringLiteral("root")).firstChildElement(QStringLiteral("portal")).isNull();
+}
+
 void TKVFormManager::LoadSkin(const QString& path)
 {
     m_pDocument = QDomDocument();
@@ -275,7 +285,8 @@ TKVFormXML* TKVFormManager::ShowNode(const QDomElement& node, bool show)
 
     if ((name == QLatin1String("storke") || name == QLatin1String("number")) && UiHooks().LoaderRunning())
         return nullptr;
-    if ((name == QLatin1String("foodtype") || name == QLatin1String("frmbill")) && !UiHooks().RoomServiceConnects())
+    if ((name == QLatin1String("foodtype") || name == QLatin1String("frmbill")) &&
+        !CallHook("RoomServiceConnects", UiHooks().RoomServiceConnects))
         return nullptr;
 
     TKVFormXML* screen = CreateScreen(name);

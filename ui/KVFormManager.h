@@ -71,6 +71,9 @@ public:
 
     // ---- operations ----
     void LoadSkin(const QString& path);
+    // Whether the file is a skin that can be shown: it reads, parses and has
+    // a portal.
+    static bool SkinHasPortal(const QString& path);
     TKVFormXML* ShowNode(const QDomElement& node, bool show);
     virtual bool ButtonAction(const QDomElement& screenNode, const QDomElement& button);
 

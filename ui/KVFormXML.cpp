@@ -1,6 +1,7 @@
 #include "ui/KVFormXML.h"
 
 #include "core/Exception.h"
+#include "core/Hooks.h"
 #include "core/IniFile.h"
 #include "core/Setting.h"
 #include "platform/image/Jpeg.h"
@@ -600,7 +601,7 @@ void TKVFormXML::FormKeyDown(int& key)
         if (TKVFormManager::NodeName(m_pNode) == QLatin1String("portal")) {
             const TSetting* setting = UiSetting();
             if (setting && setting->SmallScreen)
-                UiHooks().ShowPlayerWindow();
+                CallHook("ShowPlayerWindow", UiHooks().ShowPlayerWindow);
         } else {
             close();
         }

@@ -1,5 +1,6 @@
 #include "ui/StationScreens.h"
 
+#include "core/Log.h"
 #include "core/Setting.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
@@ -29,6 +30,15 @@ void SwitchLanguage(int n)
         return;
     if (n == s->LangType)
         return;
+    // Without a skin for this screen the language would leave the guest with
+    // no screen at all: the current language stays.
+    const QString skin = s->SkinDir(n) + QStringLiteral("buttons.xml");
+    if (!TKVFormManager::SkinHasPortal(skin)) {
+        const QString text = QStringLiteral("切换语言失败,没有可用的皮肤:") + skin;
+        DebugOutput(text);
+        WriteLog(text);
+        return;
+    }
     s->LangType = n;
     ReloadStation();
     s->SaveSkinChoice();

@@ -5,7 +5,8 @@
 #include <functional>
 
 // Switches the interface to language n: nothing when the language list has
-// no entry n, its folder under Images/ is missing or n is already in use;
+// no entry n, its folder under Images/ is missing, n is already in use or its
+// skin for this screen (buttons.xml) is missing or has no portal (logged);
 // otherwise LangType becomes n, the station is reloaded and the skin choice
 // saved and the game table read again.
 void SwitchLanguage(int n);

@@ -42,8 +42,9 @@ struct TUiHooks
 
     // ---- room service ----
     // Connects to the room-service database (showing its own message on
-    // failure); true when connected.
-    std::function<bool()> RoomServiceConnects = [] { return false; };
+    // failure); true when connected. Installed by the room-service module;
+    // called through CallHook.
+    std::function<bool()> RoomServiceConnects;
 
     // ---- station ----
     // The station-wide key handling for keys a screen did not use up.
@@ -51,7 +52,8 @@ struct TUiHooks
     // The application's main form (the hidden media player window), or null.
     std::function<QWidget*()> MainForm = [] { return static_cast<QWidget*>(nullptr); };
     // Brings the player program's window to the front without sending a key.
-    std::function<void()> ShowPlayerWindow = [] {};
+    // Installed at start-up; called through CallHook.
+    std::function<void()> ShowPlayerWindow;
     // Switches the interface language to that index (closes all screens and
     // reloads the skin).
     std::function<void(int index)> SwitchLanguage = [](int) {};

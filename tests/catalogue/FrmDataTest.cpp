@@ -3,8 +3,10 @@
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "platform/dbase/DbfTable.h"
+#include "support/TestPg.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QThread>
@@ -277,6 +279,40 @@ TEST(FrmData, DestroyedWhileTheLoaderRuns)
     data.reset(); // joins the loader; no hand-over arrives afterwards
     QCoreApplication::processEvents();
     EXPECT_EQ(FrmData, nullptr);
+}
+
+TEST(FrmData, RelativeDataFolderLiesInTheInstallationWhateverTheWorkingFolder)
+{
+    Installation in;
+    AddSongs(in, 20);
+    QDir().mkpath(in.ExeDir() + QStringLiteral("queue/bak"));
+    for (const char* file : {"order.dbf", "order.mdx", "bak/order.dbf", "bak/order.mdx"})
+        QFile::copy(in.DataDir() + QLatin1String(file), in.ExeDir() + QStringLiteral("queue/") + QLatin1String(file));
+    in.AddQueueRow(QStringLiteral("100001"), QStringLiteral("queued"), 1, QStringLiteral("0"), QStringLiteral("1"),
+                   in.ExeDir() + QStringLiteral("queue/order.dbf"));
+    in.SetSetting(QStringLiteral("DataDir"), QStringLiteral("queue\\"));
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
+    auto data = in.Open();
+    QDir::setCurrent(cwd);
+    EXPECT_TRUE(data->CreateError().isEmpty()) << qPrintable(data->CreateError());
+    EXPECT_EQ(g_pSetting->DataDir, in.ExeDir() + QStringLiteral("queue/"));
+    ASSERT_NE(data->m_pOrder, nullptr);
+    EXPECT_EQ(data->m_pOrder->RecordCount(), 1);
+}
+
+TEST(FrmData, HallComputerNameIgnoresCase)
+{
+    if (!testpg::Available())
+        GTEST_SKIP() << "no test PostgreSQL server";
+    Installation in(/*postgres=*/true);
+    AddSongs(in, 20);
+    in.SetSetting(QStringLiteral("SaloonMode"), QStringLiteral("1"));
+    // The computer's name is read in lower case; the setting may be in capitals.
+    in.SetSetting(QStringLiteral("SaloonComputer"), ComputerName().toUpper());
+    auto data = in.Open();
+    EXPECT_TRUE(data->CreateError().isEmpty()) << qPrintable(data->CreateError());
+    EXPECT_EQ(in.PlayerStarts(), 1);
 }
 
 } // namespace

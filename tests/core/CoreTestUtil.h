@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -53,5 +55,21 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A program of the build's installation folder.
+QString Program(const char* name);
+
+struct TRun
+{
+    int Exit = -1;
+    QString Out, Err;
+};
+// Runs a program offscreen with extra environment; waits up to a minute.
+TRun RunProgram(const QString& program, const QStringList& args, const QMap<QString, QString>& env = {});
+
+// A small demo installation (vod-demo) in the folder.
+void MakeDemo(const TInstall& dir);
+// Sets one row of the demo catalogue's Setting table (data/kroom.db).
+void SetCatalogueSetting(const TInstall& dir, const QString& type, const QString& name, const QString& value);
 
 } // namespace coretest

@@ -10,71 +10,11 @@
 
 using coretest::TInstall;
 
-namespace {
-
-QString Program(const char* name)
-{
-    return qEnvironmentVariable("VOD_EXE_DIR") + u'/' + QLatin1String(name);
-}
-
-struct TRun
-{
-    int Exit = -1;
-    QString Out, Err;
-};
-
-TRun RunProgram(const QString& program, const QStringList& args, const QMap<QString, QString>& env = {})
-{
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert("QT_QPA_PLATFORM", "offscreen");
-    for (auto it = env.begin(); it != env.end(); ++it)
-        e.insert(it.key(), it.value());
-    p.setProcessEnvironment(e);
-    p.start(program, args);
-    TRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.Err = "timed out";
-        return r;
-    }
-    r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.Out = QString::fromUtf8(p.readAllStandardOutput());
-    r.Err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-void MakeDemo(const TInstall& dir)
-{
-    // A small catalogue keeps the run short.
-    const TRun r = RunProgram(Program("vod-demo"), {dir.Dir(), "--songs", "50", "--photos", "1"});
-    ASSERT_EQ(r.Exit, 0) << qPrintable(r.Err);
-}
-
-// Sets one row of the demo catalogue's Setting table (data/kroom.db).
-void SetCatalogueSetting(const TInstall& dir, const QString& type, const QString& name, const QString& value)
-{
-    const QString connection = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
-        db.setDatabaseName(dir.Path("data/kroom.db"));
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        q.prepare("DELETE FROM Setting WHERE type=? AND name=?");
-        q.addBindValue(type);
-        q.addBindValue(name);
-        ASSERT_TRUE(q.exec());
-        q.prepare("INSERT INTO Setting (type, name, value) VALUES (?,?,?)");
-        q.addBindValue(type);
-        q.addBindValue(name);
-        q.addBindValue(value);
-        ASSERT_TRUE(q.exec());
-    }
-    QSqlDatabase::removeDatabase(connection);
-}
-
-} // namespace
+using coretest::MakeDemo;
+using coretest::Program;
+using coretest::RunProgram;
+using coretest::SetCatalogueSetting;
+using coretest::TRun;
 
 TEST(Programs, DemoConfigurationHasEveryTextInBothLanguagesAndTheKeyDefaults)
 {
@@ -162,4 +102,33 @@ TEST(Programs, SettingsToolPrintsTheEffectiveValues)
     EXPECT_FALSE(r.Err.isEmpty());
     EXPECT_TRUE(r.Out.contains("Key.ENTER=13"));
     EXPECT_EQ(RunProgram(Program("vod-settings"), {}).Exit, 2);
+}
+
+TEST(Programs, StationNamesTheHooksItsStartUpLeftOutAndReportsEachCallOnce)
+{
+    TInstall dir;
+    MakeDemo(dir);
+    // The demo runs with the log on, no start-up password and an idle picture
+    // show, whose idle handler asks for the show several times a second.
+    const TRun r = RunProgram(Program("vod"), {}, {{"VOD_EXE_DIR", dir.Dir()}, {"VOD_EXIT_AFTER_MS", "1500"}});
+    EXPECT_EQ(r.Exit, 0) << qPrintable(r.Err);
+    const QString log = ToWide(coretest::ReadBytes(dir.Path("LogVod.txt")));
+    const QStringList lines = log.split(QStringLiteral("\r\n"));
+    const QString startUp = QStringLiteral("启动后未安装的接口:");
+    const auto missing =
+        std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(startUp); });
+    ASSERT_NE(missing, lines.end()) << qPrintable(log);
+    // Installed: the message and idle handlers, the player's window, the message screen.
+    EXPECT_EQ(
+        missing->mid(missing->indexOf(startUp) + startUp.size()).split(u','),
+        QStringList({"createPicShow", "openSerialPorts", "RoomServiceConnects", "SelectChannel", "ResetTone",
+                     "SetEffectLevel", "ShowOsdPicture", "StopRecordingPlayback", "SendServiceCommand", "SendToServer",
+                     "PicShowWokenBy", "PicShowStop", "PicShowArmed", "PicShowArm", "RefreshRepairStatus"}));
+    // Each hook called while missing is reported once, to the log and to standard error.
+    const QString called = QStringLiteral("接口未安装,调用无效:");
+    for (const QString& hook : {QStringLiteral("createPicShow"), QStringLiteral("openSerialPorts"),
+                                QStringLiteral("PicShowArmed"), QStringLiteral("PicShowArm")}) {
+        EXPECT_EQ(log.count(called + hook + QStringLiteral("\r\n")), 1) << qPrintable(hook) << qPrintable(log);
+        EXPECT_EQ(r.Err.count(called + hook + u'\n'), 1) << qPrintable(hook);
+    }
 }

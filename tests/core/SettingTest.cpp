@@ -132,7 +132,9 @@ TEST(Setting, DataFolderIsCompletedAndAcceptsEitherSeparator)
         QString expected;
     };
     for (const Case& c : {Case{"/srv/vod/queue", "/srv/vod/queue/"}, Case{"/srv/vod/queue/", "/srv/vod/queue/"},
-                          Case{"d:\\vod\\data\\", "d:/vod/data/"}, Case{"", dir.Dir() + "Data/"}}) {
+                          Case{"d:\\vod\\data\\", "d:/vod/data/"}, Case{"", dir.Dir() + "Data/"},
+                          // Relative: inside the installation folder, not the working folder.
+                          Case{"queue\\", dir.Dir() + "queue/"}, Case{"../spool", dir.Dir() + "../spool/"}}) {
         TMemorySettingRows rows({{"vod", "DataDir", c.value}, {"vod", "RecordDir", "d:\\rec"}});
         auto s = Loaded(dir, rows);
         EXPECT_EQ(s->DataDir, c.expected) << c.value;

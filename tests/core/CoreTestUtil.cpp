@@ -1,0 +1,67 @@
+#include "CoreTestUtil.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace coretest {
+
+QString Program(const char* name)
+{
+    return qEnvironmentVariable("VOD_EXE_DIR") + u'/' + QLatin1String(name);
+}
+
+TRun RunProgram(const QString& program, const QStringList& args, const QMap<QString, QString>& env)
+{
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("QT_QPA_PLATFORM", "offscreen");
+    for (auto it = env.begin(); it != env.end(); ++it)
+        e.insert(it.key(), it.value());
+    p.setProcessEnvironment(e);
+    p.start(program, args);
+    TRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.Err = "timed out";
+        return r;
+    }
+    r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.Out = QString::fromUtf8(p.readAllStandardOutput());
+    r.Err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void MakeDemo(const TInstall& dir)
+{
+    // A small catalogue keeps the run short.
+    const TRun r = RunProgram(Program("vod-demo"), {dir.Dir(), "--songs", "50", "--photos", "1"});
+    ASSERT_EQ(r.Exit, 0) << qPrintable(r.Err);
+}
+
+// Sets one row of the demo catalogue's Setting table (data/kroom.db).
+void SetCatalogueSetting(const TInstall& dir, const QString& type, const QString& name, const QString& value)
+{
+    const QString connection = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
+        db.setDatabaseName(dir.Path("data/kroom.db"));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        q.prepare("DELETE FROM Setting WHERE type=? AND name=?");
+        q.addBindValue(type);
+        q.addBindValue(name);
+        ASSERT_TRUE(q.exec());
+        q.prepare("INSERT INTO Setting (type, name, value) VALUES (?,?,?)");
+        q.addBindValue(type);
+        q.addBindValue(name);
+        q.addBindValue(value);
+        ASSERT_TRUE(q.exec());
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+} // namespace coretest
