@@ -92,19 +92,15 @@ const std::vector<quint16>& EncodeTable()
     return table;
 }
 
-// Whether the bytes end with a lead byte whose trail byte is missing.
+// Whether the bytes end with a lead byte whose trail byte is missing. A byte
+// outside 0x81..0xFE never starts a pair, so the bytes after the last such
+// one pair up from the start of their run: an odd run ends in a lone lead.
 bool EndsInLoneLead(const char* gbk, qsizetype length)
 {
-    qsizetype i = 0;
-    while (i < length) {
-        if (IsLead(uchar(gbk[i])) && i + 1 < length && IsTrail(uchar(gbk[i + 1])))
-            i += 2;
-        else if (IsLead(uchar(gbk[i])) && i + 1 == length)
-            return true;
-        else
-            ++i;
-    }
-    return false;
+    qsizetype run = 0;
+    while (run < length && IsLead(uchar(gbk[length - 1 - run])))
+        ++run;
+    return run % 2 == 1;
 }
 
 } // namespace
@@ -129,32 +125,37 @@ QString ToWide(const char* gbk, qsizetype length)
 
 QByteArray ToNarrow(const QString& text)
 {
-    QByteArray out;
     if (text.isEmpty())
-        return out;
-    out.reserve(text.size() * 2);
+        return {};
     const std::vector<quint16>& table = EncodeTable();
     const qsizetype n = text.size();
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    // At most two bytes per UTF-16 unit; written through a pointer, cut to size at the end.
+    QByteArray out(n * 2, Qt::Uninitialized);
+    char* o = out.data();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = in[i];
         if (c < 0x80) {
-            out.append(char(c));
+            *o++ = char(c);
             continue;
         }
         if (QChar::isSurrogate(c)) {
             // A character beyond the BMP (both halves) or a lone half: one '?'.
-            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode()))
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(in[i + 1]))
                 ++i;
-            out.append('?');
+            *o++ = '?';
             continue;
         }
         const quint16 form = table[c];
-        if (form == 0)
-            out.append('?');
-        else if (form < 0x100)
-            out.append(char(form));
-        else
-            out.append(char(form >> 8)).append(char(form & 0xFF));
+        if (form == 0) {
+            *o++ = '?';
+        } else if (form < 0x100) {
+            *o++ = char(form);
+        } else {
+            *o++ = char(form >> 8);
+            *o++ = char(form & 0xFF);
+        }
     }
+    out.truncate(o - out.constData());
     return out;
 }
