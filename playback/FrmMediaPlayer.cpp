@@ -126,8 +126,10 @@ void TFrmMediaPlayer::Timer2Timer()
     }
     TKVFormXML* top = g_pFrmManager ? g_pFrmManager->TopScreen() : nullptr;
     QWidget* front = top ? static_cast<QWidget*>(top) : this;
-    // The front screen only comes forward when something else covers it.
-    if (front->isVisible() && !front->isActiveWindow())
+    // Every tick, whether or not it holds the keyboard: the player's window
+    // may cover the station without taking the focus from it, and only the
+    // stacking order tells, which the station cannot read back.
+    if (front->isVisible())
         SwitchToWindow(front);
     if (g_pSetting && g_pSetting->ClipCursor && g_pFrmManager)
         ClipCursorTo(QRect(0, 0, g_pFrmManager->m_nWidth, g_pFrmManager->m_nHeight));

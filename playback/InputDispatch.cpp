@@ -386,6 +386,10 @@ bool TAppMessageFilter::eventFilter(QObject* watched, QEvent* event)
             msg.y = int(int16_t((m.lParam >> 16) & 0xFFFF));
         }
     } else if (type == TVkKeyEvent::EventType()) {
+        // A key sent synchronously (a skin button's RETURN) goes straight to
+        // its screen, as a sent window message bypasses the message queue.
+        if (static_cast<TVkKeyEvent*>(event)->Sent())
+            return false;
         msg.message = kWmKeyDown;
         msg.wParam = static_cast<TVkKeyEvent*>(event)->Vk();
     } else if (!watched->isWidgetType()) {

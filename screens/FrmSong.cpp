@@ -115,7 +115,9 @@ void TFrmSong::Build(const QDomElement& node)
         m_pList->SetDataSet(&FrmData->CD_Song);
     m_pList->Draw();
 
-    if (mouse)
+    // The word-count tabs work in either mode: a guest may touch them on a
+    // keypad-driven station too, and the arrow keys step through them.
+    if (FindLabel(QStringLiteral("words0")))
         BuildWords();
 
     SetInputText(QString());
@@ -230,10 +232,7 @@ void TFrmSong::FormKeyDown(int& key)
     if (input != m_sLastInput) {
         if (FrmData && FrmData->m_pFilter)
             FrmData->m_pFilter->SetFirstLetters(input.toUpper());
-        if (m_pList) {
-            m_pList->Refresh();
-            UpdateNotFound();
-        }
+        ShowFirstPage();
         m_sLastInput = input;
     }
 
@@ -253,19 +252,22 @@ void TFrmSong::SongClick()
         return;
     DataSet& songs = FrmData->CD_Song;
     const TSetting* setting = UiSetting();
-    if (setting && setting->HotelVod) {
-        const Field price = songs.FindField(QStringLiteral("price"));
-        if (price.IsValid() && price.AsFloat() > 0) {
-            // Refused: the row loses the chosen mark it was just given.
-            if (m_pList)
-                m_pList->Draw();
-            return;
+    bool ordered = false;
+    const Field price = songs.FindField(QStringLiteral("price"));
+    if (!(setting && setting->HotelVod && price.IsValid() && price.AsFloat() > 0)) {
+        try {
+            const QString songNo = songs.FieldByName(QStringLiteral("SongNo")).AsString();
+            FrmData->OrderSong(&songs);
+            ordered = FrmData->IsQueued(songNo);
+        } catch (const std::exception& e) {
+            UiLog(QStringLiteral("SongClick: ") + QString::fromUtf8(e.what()));
         }
     }
-    try {
-        FrmData->OrderSong(&songs);
-    } catch (const std::exception& e) {
-        UiLog(QStringLiteral("SongClick: ") + QString::fromUtf8(e.what()));
+    if (!ordered) {
+        // Refused, skipped or failed: the row loses the chosen mark the list
+        // gave it, so "√" stands only for songs that are in the queue.
+        if (m_pList)
+            m_pList->Draw();
         return;
     }
     SetInputText(QString());
@@ -276,10 +278,18 @@ void TFrmSong::SingerClick(TSubTitle* label)
 {
     if (label && !label->Caption().isEmpty() && FrmData && FrmData->m_pFilter)
         FrmData->m_pFilter->SetSinger(label->Caption());
-    if (m_pList) {
-        m_pList->Refresh();
-        UpdateNotFound();
-    }
+    ShowFirstPage();
+}
+
+void TFrmSong::ShowFirstPage()
+{
+    if (!m_pList)
+        return;
+    // A new criterion gives a new list: it starts on its first page, with
+    // the focus on its first row.
+    m_pList->Reset();
+    m_pList->Refresh();
+    UpdateNotFound();
 }
 
 void TFrmSong::WordClick()
@@ -289,11 +299,7 @@ void TFrmSong::WordClick()
     const int index = m_pWords->GetSelected();
     if (FrmData && FrmData->m_pFilter)
         FrmData->m_pFilter->SetSongCount(index);
-    if (m_pList) {
-        m_pList->SetSelPage(1);
-        m_pList->Refresh();
-        UpdateNotFound();
-    }
+    ShowFirstPage();
 }
 
 void TFrmSong::pyFlashFSCommand(const QString& command, const QString&)

@@ -42,6 +42,7 @@ public:
     QString m_sLastInput;
     QPointer<TSubTitle> m_pInput, m_pTitle, m_pNotFound;
     QPointer<TFlashPlayerControl> m_pPyFlash;
+    // The word-count tabs; null when the skin has none.
     TItemList* m_pWords = nullptr;
     TItemList* m_pList = nullptr;
     std::unique_ptr<TInputChars> m_pInputChars;
@@ -52,4 +53,6 @@ private:
     void BuildWords();
     // Shows the not-found label (with its text) when the page has no rows.
     void UpdateNotFound();
+    // Redraws the list from page 1 after its criteria changed.
+    void ShowFirstPage();
 };

@@ -316,14 +316,21 @@ void TItemList::Reset()
 
 void TItemList::ResetRows()
 {
+    ClearRows(0);
+}
+
+void TItemList::ClearRows(int keepShown)
+{
     for (int i = 0; i < kMarkedRows; ++i)
         m_aChosen[i] = 0;
     const QColor normal = WinColor(m_nFontColor);
     for (const auto& column : std::as_const(m_aColumnLabels)) {
-        for (const QPointer<TSubTitle>& label : column) {
+        for (qsizetype row = 0; row < column.size(); ++row) {
+            TSubTitle* label = column[row];
             if (!label)
                 continue;
-            label->hide();
+            if (row >= keepShown)
+                label->hide();
             label->SetFontColor(normal);
         }
     }
@@ -375,7 +382,10 @@ QString TItemList::CellText(int column)
 void TItemList::Draw()
 {
     m_nLastRow = FItemCount - 1;
-    ResetRows();
+    // The rows drawn below are shown or hidden one by one; hiding them all
+    // first would take the pointer's grab from a label pressed meanwhile (a
+    // drag across a periodic redraw) and make the list flicker.
+    ClearRows(FItemCount);
     GotoPage();
     DataSet* ds = FDataSet && FDataSet->Active() ? FDataSet : nullptr;
     const bool marking =

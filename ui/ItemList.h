@@ -123,6 +123,8 @@ public:
     QPointer<TSubTitle> m_pPageLabel;
 
 protected:
+    // ResetRows, leaving the labels of rows below keepShown as they are.
+    void ClearRows(int keepShown);
     bool IsMarked(int row) const;
     void Mark(int row);
     void ShowNumber(int row, bool show);

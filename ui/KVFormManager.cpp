@@ -258,8 +258,14 @@ TKVFormXML* TKVFormManager::ShowNode(const QDomElement& node, bool show)
 {
     if (node.isNull() || node.firstChildElement().isNull())
         return nullptr;
-    if (FindOpenScreen(node))
+    if (TKVFormXML* open = FindOpenScreen(node)) {
+        // Shown again: built anew from its node, as a new showing would be,
+        // so it shows what the catalogue views hold now (a new criterion
+        // set by the screen that asked for it).
+        if (show)
+            Rebuild(open);
         return nullptr;
+    }
 
     const QString name = node.tagName();
     const TSetting* setting = UiSetting();
@@ -442,12 +448,28 @@ TKVFormXML* TKVFormManager::FindOpenScreen(const QDomElement& node)
         if (m_pScreens[i].first != name)
             continue;
         TKVFormXML* screen = m_pScreens[i].second;
+        // Brought forward it is the front screen: the newest entry, which
+        // keys, swipes and the front-keeping timer go to.
+        m_pScreens.append(m_pScreens.takeAt(i));
         if (screen->isHidden())
             screen->show();
         screen->BringToFront();
         return screen;
     }
     return nullptr;
+}
+
+void TKVFormManager::Rebuild(TKVFormXML* screen)
+{
+    // A Flash overlay is not built from the skin.
+    if (!screen->m_bShowHandler)
+        return;
+    try {
+        screen->Build();
+    } catch (const Exception& e) {
+        UiLog(QStringLiteral("皮肤错误:") + e.Message());
+        DebugOutput(QStringLiteral("皮肤错误:") + e.Message());
+    }
 }
 
 TKVFormXML* TKVFormManager::TopScreen() const
@@ -679,8 +701,12 @@ TKVFormXML* TKVFormManager::ShowFlashOverlay(bool asScreen, const QString& movie
     if (!screen)
         return FindOpenScreen(node);
 
-    // The overlay: not built from the skin and not on the open-screen list.
+    // The overlay: not built from the skin. It does go on the open-screen
+    // list under its node's name, so the next key of its kind brings this
+    // one forward instead of opening another, RETURN and the home key close
+    // it, and it stays in front while it is open.
     screen->m_bShowHandler = false;
+    screen->setObjectName(node.tagName());
     try {
         screen->setGeometry(
             StrictInt(NodeAttr(node, QStringLiteral("left"))), StrictInt(NodeAttr(node, QStringLiteral("top"))),
@@ -692,6 +718,7 @@ TKVFormXML* TKVFormManager::ShowFlashOverlay(bool asScreen, const QString& movie
     screen->m_bPaintBackground = false;
     ShowOverlayFlash(screen, moviePath);
     screen->ShowScreen();
+    PushScreen(screen);
     screen->TimerPlaying->start();
     return screen;
 }

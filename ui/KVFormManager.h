@@ -138,6 +138,8 @@ private:
     // prompt after) and keeps it as the station-wide lock screen.
     TKVFormXML* OpenLock(const std::function<void(ILockScreen&)>& flags, const QString& prompt);
     bool IsMainForm(const TKVFormXML* screen) const;
+    // Builds an open screen anew; a skin error is logged and leaves it as it is.
+    void Rebuild(TKVFormXML* screen);
     void Prune();
 
     QString m_sSkinFile;

@@ -132,9 +132,14 @@ void TKVFormXML::ShowScreen()
 
 void TKVFormXML::BringToFront()
 {
-    // The offscreen platform (tests, headless runs) has no stacking order.
+    // In front and active: without a window manager a newly shown window
+    // does not take the keyboard, so keys would keep going to the screen
+    // behind it. The offscreen platform (tests, headless runs) has no
+    // stacking order but does track the active window.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         raise();
+    if (isVisible())
+        activateWindow();
 }
 
 void TKVFormXML::FormShow()
@@ -150,16 +155,31 @@ void TKVFormXML::FormClose()
     UiLog(objectName() + QStringLiteral(".FormClose()"));
     m_pAutoClose->stop();
     TimerPlaying->stop();
+    const bool active = isActiveWindow();
     TKVFormBase::FormClose();
-    if (g_pFrmManager)
+    if (g_pFrmManager) {
         g_pFrmManager->RemoveScreen(this);
+        // The screen behind takes the keyboard over, as it would on the
+        // original platform when the active window goes.
+        TKVFormXML* next = g_pFrmManager->TopScreen();
+        if (active && next && next != this)
+            next->BringToFront();
+    }
     m_bShowing = false;
 }
 
 void TKVFormXML::ClearBuiltControls()
 {
-    for (const QPointer<QWidget>& control : std::as_const(m_aBuilt))
-        delete control.data();
+    // A rebuild may run while one of the old controls is handling its own
+    // click: they leave the screen now (hidden, nameless, so lookups find
+    // only the new ones) and are freed once that handling is over.
+    for (const QPointer<QWidget>& control : std::as_const(m_aBuilt)) {
+        if (!control)
+            continue;
+        control->hide();
+        control->setObjectName(QString());
+        control->deleteLater();
+    }
     m_aBuilt.clear();
     m_pFocusList.clear();
     m_pHover = nullptr;

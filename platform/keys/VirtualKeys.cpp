@@ -5,10 +5,6 @@
 
 namespace {
 
-// X11 keysyms of the modifier keys (X11/keysymdef.h).
-constexpr quint32 XK_Shift_L = 0xffe1, XK_Shift_R = 0xffe2, XK_Control_L = 0xffe3, XK_Control_R = 0xffe4,
-                  XK_Alt_L = 0xffe9, XK_Alt_R = 0xffea;
-
 int KeypadVk(int qtKey)
 {
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
@@ -33,7 +29,7 @@ int KeypadVk(int qtKey)
 
 } // namespace
 
-int VkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeVirtualKey)
+int VkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32)
 {
     if (modifiers & Qt::KeypadModifier) {
         if (int code = KeypadVk(qtKey))
@@ -79,24 +75,15 @@ int VkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeVirtua
     case Qt::Key_Return:
     case Qt::Key_Enter:
         return 13;
+    // A key message names the generic modifier, whichever side was pressed:
+    // the side-specific codes 160-165 are bound to microphone, tone and
+    // effect commands.
     case Qt::Key_Shift:
-        if (nativeVirtualKey == XK_Shift_L)
-            return 160;
-        if (nativeVirtualKey == XK_Shift_R)
-            return 161;
         return 16;
     case Qt::Key_Control:
-        if (nativeVirtualKey == XK_Control_L)
-            return 162;
-        if (nativeVirtualKey == XK_Control_R)
-            return 163;
         return 17;
     case Qt::Key_Alt:
     case Qt::Key_AltGr:
-        if (nativeVirtualKey == XK_Alt_L)
-            return 164;
-        if (nativeVirtualKey == XK_Alt_R)
-            return 165;
         return 18;
     case Qt::Key_Pause:
         return 19;
@@ -238,7 +225,7 @@ int VkFromKeyEvent(const QKeyEvent* event)
     return VkFromQtKey(event->key(), event->modifiers(), event->nativeVirtualKey());
 }
 
-TVkKeyEvent::TVkKeyEvent(int vk) : QEvent(EventType()), m_nVk(vk) {}
+TVkKeyEvent::TVkKeyEvent(int vk, bool sent) : QEvent(EventType()), m_nVk(vk), m_bSent(sent) {}
 
 QEvent::Type TVkKeyEvent::EventType()
 {
@@ -250,12 +237,12 @@ bool SendVkKeyDown(QObject* target, int vk)
 {
     if (!target)
         return false;
-    TVkKeyEvent event(vk);
+    TVkKeyEvent event(vk, true);
     return QCoreApplication::sendEvent(target, &event);
 }
 
 void PostVkKeyDown(QObject* target, int vk)
 {
     if (target)
-        QCoreApplication::postEvent(target, new TVkKeyEvent(vk));
+        QCoreApplication::postEvent(target, new TVkKeyEvent(vk, false));
 }

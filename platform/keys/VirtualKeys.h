@@ -10,23 +10,26 @@ class QKeyEvent;
 class QObject;
 
 // The virtual-key code of a Qt key, 0 when the key has none.
-// nativeVirtualKey is the X11 keysym when known (0 otherwise); it tells the
-// left and right Shift, Ctrl and Alt keys apart.
+// Shift, Ctrl and Alt give 16, 17 and 18 on either side. nativeVirtualKey
+// (the X11 keysym, 0 when unknown) is not needed for any key yet.
 int VkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeVirtualKey = 0);
 int VkFromKeyEvent(const QKeyEvent* event);
 
 // A key-down carrying a virtual-key code, delivered to a screen the way a
 // WM_KEYDOWN message was: synchronously (SendVkKeyDown) or posted to the
-// screen's queue (PostVkKeyDown).
+// screen's queue (PostVkKeyDown). A sent key never passed through the
+// message queue, so the application message handler does not see it.
 class TVkKeyEvent : public QEvent
 {
 public:
-    explicit TVkKeyEvent(int vk);
+    TVkKeyEvent(int vk, bool sent);
     static QEvent::Type EventType();
     int Vk() const { return m_nVk; }
+    bool Sent() const { return m_bSent; }
 
 private:
     int m_nVk;
+    bool m_bSent;
 };
 
 bool SendVkKeyDown(QObject* target, int vk);

@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
+#include "playback/InputDispatch.h"
 #include "screens/SongScreens.h"
 #include "tools/demo/DemoConfig.h"
 #include "tools/demo/DemoInstallation.h"
@@ -106,10 +107,13 @@ void ScreenTest::SetUp()
     m_pManager = std::make_unique<TKVFormManager>();
     g_pFrmManager = m_pManager.get();
     m_pManager->LoadSkin(g_pSetting->SkinDir() + QStringLiteral("buttons.xml"));
+    // Touches and keys pass the station's message handler, as on a station.
+    InstallInputDispatch();
 }
 
 void ScreenTest::TearDown()
 {
+    RemoveInputDispatch();
     if (m_pManager)
         m_pManager->CloseAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -187,15 +187,21 @@ TEST_F(UiTest, OpenScreenListFollowsShowingAndClosing)
     EXPECT_EQ(m_pManager->OpenScreens().size(), 2);
     TKVFormXML* language = m_pManager->ShowLanguage();
     EXPECT_EQ(m_pManager->OpenScreens(), (QList<TKVFormXML*>{portal, order, language}));
+    // Brought forward, an open screen is the newest entry again.
     EXPECT_EQ(m_pManager->FindOpenScreen(m_pManager->SelectNode("root/portal/ordersong")), order);
+    EXPECT_EQ(m_pManager->OpenScreens(), (QList<TKVFormXML*>{portal, language, order}));
 
-    m_pManager->PushScreen(language); // already the newest: no second entry
+    m_pManager->PushScreen(order); // already the newest: no second entry
     EXPECT_EQ(m_pManager->m_pScreens.size(), 3);
 
-    order->close(); // a screen in the middle
-    EXPECT_EQ(m_pManager->OpenScreens(), (QList<TKVFormXML*>{portal, language}));
+    language->close(); // a screen in the middle
+    EXPECT_EQ(m_pManager->OpenScreens(), (QList<TKVFormXML*>{portal, order}));
     FlushEvents();
-    EXPECT_EQ(m_pManager->TopScreen(), language);
+    EXPECT_EQ(m_pManager->TopScreen(), order);
+    order->close();
+    FlushEvents();
+    language = m_pManager->ShowLanguage();
+    ASSERT_NE(language, nullptr);
 
     // RETURN closes the front screen; the portal never closes by RETURN.
     SendVkKeyDown(language, 27);
@@ -399,7 +405,7 @@ public:
 };
 } // namespace
 
-TEST_F(UiTest, VolumeMovieShowsAsAnOverlayOutsideTheScreenList)
+TEST_F(UiTest, VolumeMovieShowsAsOneOverlayThatBackAndHomeClose)
 {
     RegisterScreenFactory("frmvolume", [] { return new TOverlayScreen(); });
     LoadSkin(OrderingPortal(), PublicPart());
@@ -408,7 +414,7 @@ TEST_F(UiTest, VolumeMovieShowsAsAnOverlayOutsideTheScreenList)
     movie.close();
     auto* overlay = dynamic_cast<TOverlayScreen*>(m_pManager->ShowVolume(false));
     ASSERT_NE(overlay, nullptr);
-    EXPECT_EQ(m_pManager->OpenScreens().size(), 1) << "not pushed";
+    EXPECT_EQ(m_pManager->TopScreen(), overlay);
     EXPECT_FALSE(overlay->m_bPaintBackground);
     EXPECT_EQ(overlay->geometry(), QRect(10, 20, 300, 200));
     EXPECT_TRUE(overlay->pf->GetMakeParentTransparent());
@@ -416,6 +422,23 @@ TEST_F(UiTest, VolumeMovieShowsAsAnOverlayOutsideTheScreenList)
     EXPECT_EQ(overlay->pf->geometry(), QRect(0, 0, 300, 200));
     EXPECT_TRUE(overlay->TimerPlaying->isActive());
     EXPECT_EQ(overlay->FindControl("v"), nullptr) << "not built from the skin";
+
+    // The volume key again brings the same overlay forward, still unbuilt.
+    EXPECT_EQ(m_pManager->ShowVolume(false), overlay);
+    EXPECT_EQ(m_pManager->ShowVolume(true), nullptr);
+    EXPECT_EQ(overlay->FindControl("v"), nullptr);
+    EXPECT_EQ(m_pManager->OpenScreens().size(), 2);
+    // RETURN closes it like any screen; the home key closes it too.
+    SendVkKeyDown(overlay, 27);
+    FlushEvents();
+    EXPECT_EQ(m_pManager->OpenScreens().size(), 1);
+    QPointer<TKVFormXML> again = m_pManager->ShowVolume(false);
+    ASSERT_FALSE(again.isNull());
+    m_pManager->ShowLanguage();
+    m_pManager->CloseToPortal();
+    FlushEvents();
+    EXPECT_TRUE(again.isNull());
+    EXPECT_EQ(m_pManager->OpenScreens().size(), 1);
     RegisterScreenFactory("frmvolume", nullptr);
 }
 

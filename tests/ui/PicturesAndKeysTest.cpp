@@ -115,9 +115,13 @@ TEST(VirtualKeys, KeyboardAndKeypadKeysGiveWindowsCodes)
     EXPECT_EQ(VkFromQtKey(Qt::Key_MediaTogglePlayPause, Qt::NoModifier), 179);
     EXPECT_EQ(VkFromQtKey(Qt::Key_Back, Qt::NoModifier), 166);
     EXPECT_EQ(VkFromQtKey(Qt::Key_MediaNext, Qt::NoModifier), 176);
-    // Left and right modifier keys by their keysyms.
-    EXPECT_EQ(VkFromQtKey(Qt::Key_Shift, Qt::ShiftModifier, 0xffe1), 160);
-    EXPECT_EQ(VkFromQtKey(Qt::Key_Control, Qt::ControlModifier, 0xffe4), 163);
+    // The modifier keys give their generic codes on either side, never the
+    // side-specific 160-165 that keyboard.ini binds to microphone and effects.
+    EXPECT_EQ(VkFromQtKey(Qt::Key_Shift, Qt::ShiftModifier, 0xffe1), 16);
+    EXPECT_EQ(VkFromQtKey(Qt::Key_Shift, Qt::ShiftModifier, 0xffe2), 16);
+    EXPECT_EQ(VkFromQtKey(Qt::Key_Control, Qt::ControlModifier, 0xffe4), 17);
+    EXPECT_EQ(VkFromQtKey(Qt::Key_Alt, Qt::AltModifier, 0xffe9), 18);
+    EXPECT_EQ(VkFromQtKey(Qt::Key_AltGr, Qt::NoModifier, 0xffea), 18);
     EXPECT_EQ(VkFromQtKey(Qt::Key_Shift, Qt::ShiftModifier), 16);
     EXPECT_EQ(VkFromQtKey(Qt::Key_unknown, Qt::NoModifier), 0);
 
