@@ -3,6 +3,7 @@
 #include "core/Gbk.h"
 #include "core/KeyMap.h"
 #include "tools/demo/skin/SkinArt.h"
+#include "tools/demo/skin/SkinData.h"
 #include "tools/demo/skin/SkinMedia.h"
 #include "tools/demo/skin/SkinModel.h"
 
@@ -484,12 +485,12 @@ TEST(DemoSkinArt, DrawingIsDeterministic)
 {
     EXPECT_EQ(PaintSingerPhoto(7), PaintSingerPhoto(7));
     EXPECT_NE(PaintSingerPhoto(7), PaintSingerPhoto(8));
-    EXPECT_EQ(SkinXml(BuildSkinTree(false), 1.0), SkinXml(BuildSkinTree(false), 1.0));
-    const TSkinTree tree = BuildSkinTree(true);
+    EXPECT_EQ(SkinXml(LoadSkinTree(false), 1.0), SkinXml(LoadSkinTree(false), 1.0));
+    const TSkinTree tree = LoadSkinTree(true);
     EXPECT_EQ(PaintScreenBase(*tree.portal, 0.78125), PaintScreenBase(*tree.portal, 0.78125));
     // Every caption survives the GBK file encoding.
     for (const bool english : {false, true}) {
-        const QByteArray xml = SkinXml(BuildSkinTree(english), 1.0);
+        const QByteArray xml = SkinXml(LoadSkinTree(english), 1.0);
         // Characters GBK cannot hold would have become '?': only the declaration's two remain.
         EXPECT_EQ(ToWide(xml).count(u'?'), 2);
     }

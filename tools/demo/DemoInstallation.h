@@ -13,6 +13,7 @@ struct DemoOptions
     bool force = false;       // rewrite the catalogue even when it exists
     QString postgres;         // connection string of a PostgreSQL database to load too
     int playerSongMs = 15000; // how long the player stand-in "plays" a song
+    int photos = 0;           // singer photos to draw; 0: one per singer, at most 2000
 };
 
 // Number of singers the options give.

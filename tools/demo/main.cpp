@@ -3,9 +3,7 @@
 //            [--song-ms N] [--photos N]
 // The configuration files and the skins are written every time; the
 // catalogue only when it is missing or --force is given.
-#include "tools/demo/DemoConfig.h"
-#include "tools/demo/DemoInstallation.h"
-#include "tools/demo/skin/DemoSkin.h"
+#include "tools/demo/DemoSteps.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -53,12 +51,10 @@ int main(int argc, char** argv)
     options.force = parser.isSet(force);
     options.postgres = parser.value(postgres);
     options.playerSongMs = std::max(1, parser.value(songMs).toInt());
-    const int photoCount =
-        parser.value(photos).toInt() > 0 ? parser.value(photos).toInt() : std::min(DemoSingerCount(options), 2000);
+    options.photos = std::max(0, parser.value(photos).toInt());
 
     QString error;
-    if (!WriteDemoConfig(dir, error) || !WriteDemoData(dir, options, error) ||
-        !WriteDemoSkin(dir, photoCount, &error)) {
+    if (!WriteDemoInstallation(dir, options, error)) {
         std::fprintf(stderr, "vod-demo: %s\n", error.toUtf8().constData());
         return 1;
     }

@@ -1,9 +1,10 @@
 #include "tools/demo/skin/DemoSkin.h"
 
+#include "core/Exception.h"
 #include "core/Gbk.h"
 #include "tools/demo/skin/SkinArt.h"
+#include "tools/demo/skin/SkinData.h"
 #include "tools/demo/skin/SkinMedia.h"
-#include "tools/demo/skin/SkinModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -217,10 +218,15 @@ bool WriteDemoSkin(const QString& exeDir, int singerPhotos, QString* error)
         TWriter out;
     };
     std::vector<TJob> jobs;
-    std::vector<std::shared_ptr<const TSkinTree>> trees;
     for (const char* folder : kDemoSkinFolders) {
-        auto tree = std::make_shared<const TSkinTree>(BuildSkinTree(QLatin1String(folder) == QLatin1String("English")));
-        trees.push_back(tree);
+        std::shared_ptr<const TSkinTree> tree;
+        try {
+            tree = std::make_shared<const TSkinTree>(LoadSkinTree(QLatin1String(folder) == QLatin1String("English")));
+        } catch (const Exception& e) {
+            if (error)
+                *error = e.Message();
+            return false;
+        }
         for (const TResolution& res : kResolutions) {
             const QString dir = images + QLatin1String(folder) + u'/' + QLatin1String(res.folder) + u'/';
             const double scale = res.scale;

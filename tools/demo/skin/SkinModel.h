@@ -1,7 +1,7 @@
 #pragma once
-// The demo skin as data: every screen node of buttons.xml with its controls,
-// laid out on a 1024 x 768 design grid. The same tree is written for each
-// language (captions differ) and each resolution (rectangles are scaled).
+// The demo skin in memory: every screen node of buttons.xml with its controls,
+// laid out on a 1024 x 768 design grid, as SkinData reads it from the data
+// files. The same tree is written for each resolution (rectangles are scaled).
 #include <QColor>
 #include <QList>
 #include <QRect>
@@ -97,9 +97,6 @@ struct TSkinTree
     std::vector<TSkinControl> publicFlash;
     std::vector<std::shared_ptr<TSkinScreen>> forms; // root/public/form children
 };
-
-// Builds the skin tree of a language.
-TSkinTree BuildSkinTree(bool english);
 
 // Every screen of the tree once (portal, sub-screens depth first, forms), with the
 // path of its node ("root/portal/ordersong/Language", "root/public/form/frmsong").
