@@ -7,6 +7,7 @@
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
+#include "roomservice/FrmAdo.h"
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
@@ -110,7 +111,19 @@ void FreeCatalogueModule()
     FrmData = nullptr;
 }
 
-void CreateRoomServiceModule() {}
+void CreateRoomServiceModule()
+{
+    FrmAdo = new TFrmAdo();
+    FrmAdo->DataModuleCreate(g_pSetting->HotelAdo, g_pSetting->ComputerName, g_pSetting->ExeDir);
+    UiHooks().RoomServiceConnects = [] { return FrmAdo && FrmAdo->CheckRoomOpen(true); };
+}
+
+void FreeRoomServiceModule()
+{
+    UiHooks().RoomServiceConnects = [] { return false; };
+    delete FrmAdo;
+    FrmAdo = nullptr;
+}
 
 void CreateFormManager()
 {

@@ -9,8 +9,11 @@
 void CreateCatalogueModule();
 // Frees the catalogue data module (at the end of the process).
 void FreeCatalogueModule();
-// Room-service data module: stand-in until that module is part of the station.
+// Room-service data module (FrmAdo) on HotelAdo; the form manager's food and
+// bill screens ask it whether this computer's room is open.
 void CreateRoomServiceModule();
+// Frees the room-service data module (at the end of the process).
+void FreeRoomServiceModule();
 // Form manager (g_pFrmManager) with every screen class registered.
 void CreateFormManager();
 // The hidden main window (FrmMediaPlayer), registered under Client_Caption;

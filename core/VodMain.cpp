@@ -119,6 +119,7 @@ int VodMain(int argc, char** argv)
         ReportFatal(text);
     }
     FreeForms();
+    FreeRoomServiceModule();
     FreeCatalogueModule();
     return 0;
 }

@@ -10,6 +10,6 @@ cmake --build "$build" --target test_e2e
 out="$build/screenshots"
 mkdir -p "$out" "$build/xdg-runtime"
 chmod 700 "$build/xdg-runtime"
-QT_QPA_PLATFORM=offscreen VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
+QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
   "$build/tests/test_e2e" --gtest_filter=StationE2e.Screenshots
 ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png

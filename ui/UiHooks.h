@@ -41,9 +41,10 @@ struct TUiHooks
     std::function<void(const QString&)> SetNewSongs = [](const QString&) {};
 
     // ---- room service ----
-    // Connects to the room-service database (showing its own message on
-    // failure); true when connected. Installed by the room-service module;
-    // called through CallHook.
+    // Checks that this computer's room is open at the front desk (the
+    // room-service module's CheckRoomOpen, which shows its own message on
+    // failure); the food and bill screens open only when it holds.
+    // Installed by the room-service module; called through CallHook.
     std::function<bool()> RoomServiceConnects;
 
     // ---- station ----

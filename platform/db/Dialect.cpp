@@ -27,7 +27,10 @@ public:
         // charindex() is registered on every SQLite connection (DbConnection).
         return QStringLiteral("charindex(%1,%2)>0").arg(needle, haystack);
     }
-    QString FlowNumberCall() const override { return QString(); }
+    QString FlowNumberCall() const override
+    {
+        return QStringLiteral("UPDATE t_WaterId SET iWaterId=iWaterId+1, cLastId=? WHERE cKey='dc' RETURNING iWaterId");
+    }
     QString QuoteName(const QString& name) const override
     {
         return QLatin1Char('"') + QString(name).replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');

@@ -39,12 +39,17 @@ public:
     // True when `needle` occurs inside `haystack`, ignoring ASCII case
     // (CHARINDEX(needle, haystack) > 0).
     virtual QString Contains(const QString& needle, const QString& haystack) const = 0;
-    // The statement that calls the flow-number procedure sp_GetWaterId with one
-    // bound parameter (the tab number). SQL Server: an ODBC call with the
-    // return value, @ID and the output @waterid bound as ?, ?, ? in this order;
-    // PostgreSQL: a function that gives @waterid as its one column. Empty for
-    // SQLite, which has no procedures.
+    // The statement that takes the next flow number (sp_GetWaterId) for one
+    // bound parameter, the tab number. SQL Server: an ODBC call with the
+    // return value, @ID and the output @waterid bound as ?, ?, ? in this order
+    // (FlowNumberIsOutput); PostgreSQL: a function that gives @waterid as its
+    // one column; SQLite, which has no procedures: the same counter row
+    // advanced by an UPDATE ... RETURNING, which holds the database's write
+    // lock until the transaction ends.
     virtual QString FlowNumberCall() const = 0;
+    // True when FlowNumberCall gives the number in an output parameter
+    // rather than as a result row.
+    bool FlowNumberIsOutput() const { return Engine() == DbEngine::SqlServer; }
     // A table or column name quoted for this engine (reserved words such as
     // order and user). PostgreSQL names are folded to lower case, as the
     // schema creates them unquoted.

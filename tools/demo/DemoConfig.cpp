@@ -48,7 +48,7 @@ bool WriteVodIni(const QString& folder, QString& error)
     ini.Value(
         QStringLiteral("KroomAdo"),
         QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data\\kroom.db;Persist Security Info=False"));
-    ini.Value(QStringLiteral("HotelAdo"), QString());
+    ini.Value(QStringLiteral("HotelAdo"), QStringLiteral("Provider=SQLite;Data Source=data\\hotel.db"));
     return ini.Save(folder + QStringLiteral("/vod.ini"), error);
 }
 

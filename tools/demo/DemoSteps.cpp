@@ -1,6 +1,7 @@
 #include "tools/demo/DemoSteps.h"
 
 #include "tools/demo/DemoConfig.h"
+#include "tools/demo/HotelDemo.h"
 #include "tools/demo/skin/DemoSkin.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@ std::vector<TDemoStep> DemoSteps()
         {"configuration",
          [](const QString& dir, const DemoOptions&, QString& error) { return WriteDemoConfig(dir, error); }},
         {"catalogue and queue", WriteDemoData},
+        {"room service",
+         [](const QString& dir, const DemoOptions&, QString& error) { return WriteDemoHotel(dir, error); }},
         {"skins and pictures",
          [](const QString& dir, const DemoOptions& options, QString& error) {
              const int photos = options.photos > 0 ? options.photos : std::min(DemoSingerCount(options), 2000);
