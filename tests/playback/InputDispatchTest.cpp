@@ -5,18 +5,24 @@
 
 #include "PlayerProcess.h"
 #include "catalogue/FrmData.h"
+#include "catalogue/SongFilter.h"
 #include "core/Setting.h"
 #include "platform/keys/VirtualKeys.h"
 #include "platform/windowlink/WindowLink.h"
 #include "playback/FrmMediaPlayer.h"
+#include "screens/FrmSong.h"
 #include "screens/SongScreens.h"
+#include "support/GuestInput.h"
+#include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
 #include "ui/StationScreens.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -389,4 +395,160 @@ TEST_F(DispatchTest, AddSongDoneQueuesExactlyTheNewSongsThatLackTheirData)
     QStringList expected{a, b};
     expected.sort();
     EXPECT_EQ(queued, expected);
+}
+
+// ---- touches and keys through the window system and the message filter ----
+
+namespace {
+
+// The station's message filter sees the window messages of every window of
+// its process, so the player here is the real program in its own process.
+class GuestDispatchTest : public DispatchTest
+{
+protected:
+    void SetUp() override
+    {
+        DispatchTest::SetUp();
+        m_pPlayer.reset();
+        m_pRealPlayer = std::make_unique<Program>(QStringLiteral("vodplayer"),
+                                                  QStringList{QStringLiteral("--headless"), QStringLiteral("--caption"),
+                                                              m_sPlayer, QStringLiteral("--client-caption"),
+                                                              UniqueCaption(QStringLiteral("guest-station"))});
+        ASSERT_TRUE(WaitUntil([&] { return m_pRealPlayer->Output().contains(QStringLiteral("ready")); }, 15000));
+        InstallInputDispatch();
+        Settle();
+    }
+    void TearDown() override
+    {
+        RemoveInputDispatch();
+        m_pRealPlayer.reset();
+        DispatchTest::TearDown();
+    }
+    TKVFormXML* Front()
+    {
+        Settle();
+        return g_pFrmManager->TopScreen();
+    }
+    // The numbers of the player's log lines that begin with the word.
+    QList<int64_t> PlayerGot(const QString& word)
+    {
+        Settle();
+        QList<int64_t> codes;
+        for (const QString& line : m_pRealPlayer->Lines()) {
+            const QStringList parts = line.split(QLatin1Char(' '));
+            if (parts.size() >= 2 && parts[0] == word)
+                codes.append(parts[1].toLongLong());
+        }
+        return codes;
+    }
+    std::unique_ptr<Program> m_pRealPlayer;
+};
+
+} // namespace
+
+TEST_F(GuestDispatchTest, ASwipeOnTheSongListTurnsThePageAndOrdersNothing)
+{
+    auto* songs = qobject_cast<TFrmSong*>(g_pFrmManager->ShowSongList());
+    ASSERT_NE(songs, nullptr);
+    ASSERT_GT(songs->m_pList->m_nPageCount, 2);
+    const QPoint row = guest::Centre(songs->FindLabel(QStringLiteral("songname4")));
+    // Downwards from one title to another: the next page; upwards: back.
+    guest::Drag(songs, row, row + QPoint(3, 120));
+    Settle();
+    EXPECT_EQ(songs->m_pList->SelPage(), 2);
+    guest::Drag(songs, row, row - QPoint(3, 120));
+    Settle();
+    EXPECT_EQ(songs->m_pList->SelPage(), 1);
+    guest::Drag(songs, row, row + QPoint(-2, 60));
+    Settle();
+    EXPECT_EQ(songs->m_pList->SelPage(), 2);
+    // To the left: the page before; to the right: the next again.
+    guest::Drag(songs, row, row - QPoint(200, 4));
+    Settle();
+    EXPECT_EQ(songs->m_pList->SelPage(), 1);
+    guest::Drag(songs, row, row + QPoint(200, 4));
+    Settle();
+    EXPECT_EQ(songs->m_pList->SelPage(), 2);
+    // The release over a title is part of the stroke, not a touch on it.
+    EXPECT_EQ(FrmData->m_pOrder->RecordCount(), 0);
+    // A touch that stays within 10 pixels orders the title.
+    guest::Drag(songs, row, row + QPoint(10, 0));
+    EXPECT_EQ(songs->m_pList->SelPage(), 2);
+    EXPECT_EQ(FrmData->m_pOrder->RecordCount(), 1);
+}
+
+TEST_F(GuestDispatchTest, ARightClickGoesBackFromTheScreenUnderThePointer)
+{
+    TKVFormXML* portal = Front();
+    TKVFormXML* languages = g_pFrmManager->ShowLanguage();
+    ASSERT_NE(languages, nullptr);
+    TSubTitle* button = languages->FindLabel(QStringLiteral("Lang1"));
+    ASSERT_NE(button, nullptr);
+    guest::Press(languages, guest::Centre(button), Qt::RightButton);
+    guest::Release(languages, guest::Centre(button), Qt::RightButton);
+    EXPECT_EQ(Front(), portal);
+    // The right button did not press the language button under it.
+    EXPECT_TRUE(FrmData->m_pFilter->Criterion(TSongFilter::kLanguage).isEmpty());
+}
+
+TEST_F(GuestDispatchTest, ArrowKeysMoveTheScreensFocusAndReachThePlayer)
+{
+    TKVFormXML* languages = g_pFrmManager->ShowLanguage();
+    ASSERT_NE(languages, nullptr);
+    Settle();
+    ASSERT_EQ(guest::KeyboardWindow(), languages->windowHandle());
+    ASSERT_EQ(languages->m_pFocus, languages->FindLabel(QStringLiteral("Lang1")));
+    guest::Key(Qt::Key_Right);
+    EXPECT_EQ(languages->m_pFocus, languages->FindLabel(QStringLiteral("Lang2")));
+    guest::Key(Qt::Key_Down);
+    guest::Key('A');
+    ASSERT_TRUE(WaitUntil([&] { return PlayerGot(QStringLiteral("key")).size() >= 2; }, 5000));
+    Settle();
+    EXPECT_EQ(PlayerGot(QStringLiteral("key")), (QList<int64_t>{vk::Right, vk::Down}));
+}
+
+TEST_F(GuestDispatchTest, ASkinBackButtonClosesItsScreenInShadowMode)
+{
+    FrmMediaPlayer->m_bShadowMode = true;
+    TKVFormXML* portal = Front();
+    TKVFormXML* languages = g_pFrmManager->ShowLanguage();
+    ASSERT_NE(languages, nullptr);
+    TSubTitle* back = languages->FindLabel(QStringLiteral("PubBack"));
+    ASSERT_NE(back, nullptr);
+    guest::TapOn(back);
+    EXPECT_EQ(Front(), portal);
+    EXPECT_FALSE(PlayerGot(QStringLiteral("command")).contains(playerlink::kCmdLeaveShadowMode));
+    // RETURN from the keyboard is the player's: it leaves 炫影 mode there and
+    // the screen stays.
+    languages = g_pFrmManager->ShowLanguage();
+    Settle();
+    guest::Key(Qt::Key_Escape);
+    EXPECT_EQ(Front(), languages);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return PlayerGot(QStringLiteral("command")).contains(playerlink::kCmdLeaveShadowMode); }, 5000));
+}
+
+TEST_F(GuestDispatchTest, ModifierKeysFireNoMicrophoneToneOrEffectCommand)
+{
+    QList<std::pair<int, int>> channels;
+    QList<int> effects;
+    DispatchDevices().SelectChannel = [&](int channel, int step) { channels.append({channel, step}); };
+    DispatchDevices().SetEffectLevel = [&](int level) { effects.append(level); };
+    DispatchDevices().ResetTone = [&] { effects.append(-1); };
+    ASSERT_EQ(Keys().Mic_Add, 160); // the default bindings of the side-specific codes
+    Settle();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    ASSERT_NE(target, nullptr);
+    // Left and right Shift, Ctrl and Alt, as the X server names them.
+    const std::pair<Qt::Key, quint32> modifiers[] = {{Qt::Key_Shift, 0xffe1},   {Qt::Key_Shift, 0xffe2},
+                                                     {Qt::Key_Control, 0xffe3}, {Qt::Key_Control, 0xffe4},
+                                                     {Qt::Key_Alt, 0xffe9},     {Qt::Key_Alt, 0xffea}};
+    for (const auto& [key, keysym] : modifiers) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, 0, keysym, 0);
+        QApplication::sendEvent(target, &press);
+    }
+    Settle();
+    EXPECT_TRUE(channels.isEmpty());
+    EXPECT_TRUE(effects.isEmpty());
+    DispatchDevices() = TDispatchDevices();
 }
