@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -551,4 +552,48 @@ TEST_F(GuestDispatchTest, ModifierKeysFireNoMicrophoneToneOrEffectCommand)
     EXPECT_TRUE(channels.isEmpty());
     EXPECT_TRUE(effects.isEmpty());
     DispatchDevices() = TDispatchDevices();
+}
+
+TEST_F(GuestDispatchTest, VolumeAndRecordMoviesOpenOneOverlayEachThatBackAndHomeClose)
+{
+    for (const char* movie : {"volume.swf", "Record.swf"}) {
+        QFile file(g_pSetting->SkinDir() + QLatin1String(movie));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const auto visibleScreens = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += qobject_cast<TKVFormXML*>(w) && w->isVisible();
+        return n;
+    };
+    TKVFormXML* portal = Front();
+    TSubTitle* volume = portal->FindLabel(QStringLiteral("MainVolume"));
+    ASSERT_NE(volume, nullptr);
+    guest::TapOn(volume);
+    QPointer<TKVFormXML> overlay = Front();
+    ASSERT_NE(overlay.data(), portal);
+    EXPECT_FALSE(overlay->m_bPaintBackground);
+    // The volume key again brings the same overlay forward.
+    guest::TapOn(volume);
+    EXPECT_EQ(Front(), overlay.data());
+    EXPECT_EQ(visibleScreens(), 2);
+    EXPECT_EQ(guest::KeyboardWindow(), overlay->windowHandle());
+    // Back closes it.
+    guest::Key(Qt::Key_Escape);
+    Settle();
+    EXPECT_TRUE(overlay.isNull());
+    EXPECT_EQ(Front(), portal);
+    EXPECT_EQ(visibleScreens(), 1);
+
+    // The record key twice, then home.
+    guest::Key(Qt::Key_QuoteLeft);
+    overlay = Front();
+    ASSERT_NE(overlay.data(), portal);
+    guest::Key(Qt::Key_QuoteLeft);
+    EXPECT_EQ(Front(), overlay.data());
+    EXPECT_EQ(visibleScreens(), 2);
+    guest::Key(Qt::Key_Minus, Qt::KeypadModifier); // MAINMENU
+    Settle();
+    EXPECT_TRUE(overlay.isNull());
+    EXPECT_EQ(visibleScreens(), 1);
 }
