@@ -2,12 +2,11 @@
 // program's window beside it: when the player's window comes up over the
 // station, the station's front screen is back on top within a few seconds.
 #include "PlayerProcess.h"
-#include "platform/db/DbConnection.h"
+#include "e2e/StationRun.h"
 
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace playertest;
@@ -52,29 +51,14 @@ TEST(FrontWindow, TheStationComesBackOverThePlayersWindow)
     ASSERT_TRUE(WaitUntil([&] { return !xvfb.Lines().isEmpty(); }, 15000)) << "Xvfb did not start";
     const QString display = QLatin1Char(':') + xvfb.Lines().first();
 
-    QTemporaryDir dir;
-    QProcess demo;
-    demo.start(ExeDir() + QStringLiteral("/vod-demo"), {dir.path(), QStringLiteral("--songs"), QStringLiteral("100"),
-                                                        QStringLiteral("--photos"), QStringLiteral("1")});
-    ASSERT_TRUE(demo.waitForFinished(120000));
-    ASSERT_EQ(demo.exitCode(), 0);
-    const QString station = UniqueCaption(QStringLiteral("front-station"));
+    // The demo installation, captioned apart from other tests' stations.
+    e2e::Station installation(100);
+    ASSERT_TRUE(installation.Ready());
+    const QString station = installation.Caption();
     const QString player = UniqueCaption(QStringLiteral("front-player"));
-    {
-        DbConnection db;
-        db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), dir.path());
-        const QList<std::pair<QString, QString>> rows = {{QStringLiteral("Client_Caption"), station},
-                                                         {QStringLiteral("Player_Caption"), player},
-                                                         {QStringLiteral("NeedLogin"), QStringLiteral("0")}};
-        for (const auto& [name, value] : rows) {
-            db.Execute(QStringLiteral("delete from Setting where type='vod' and name=?"), {name});
-            db.Execute(QStringLiteral("insert into Setting (type,name,value) values ('vod',?,?)"), {name, value});
-        }
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = installation.Env();
     env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("VOD_EXE_DIR"), dir.path());
 
     testsupport::ChildProcess vod(ExeDir() + QStringLiteral("/vod"), {}, env);
     // Generous: a loaded build machine starts the station slowly.
