@@ -7,30 +7,21 @@
 #include "platform/dbase/DbfTable.h"
 #include "screens/FrmSelect.h"
 #include "screens/FrmSing.h"
+#include "support/GuestInput.h"
 #include "ui/ItemList.h"
 #include "ui/SubTitle.h"
 #include "ui/UiStation.h"
 
-#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
-// Press on one label, move past the drag distance, release over another.
+// Press on one label, move past the drag distance, release over another,
+// as the pointer does on the label's window.
 void Drag(TSubTitle* from, TSubTitle* onto)
 {
-    QWidget* screen = from->parentWidget();
-    const QPoint start(5, from->height() / 2);
-    const QPoint end = from->mapFrom(screen, onto->geometry().center());
-    auto send = [from](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, QPointF(at), QPointF(from->mapToGlobal(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(from, &e);
-    };
-    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, start + QPoint(0, 20), Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+    guest::Drag(from->window(), guest::Centre(from), guest::Centre(onto));
 }
 
 } // namespace
@@ -131,7 +122,7 @@ TEST_F(QueueScreenTest, OrderedDragSwapsTwoEntries)
     // A plain click on a singer is no drag: it shows the singer's songs.
     TSubTitle* singer = Label(screen, QStringLiteral("songsinger3"));
     const QString name = singer->Caption();
-    QTest::mouseClick(singer, Qt::LeftButton);
+    guest::TapOn(singer);
     Settle();
     EXPECT_EQ(m_pData->m_pFilter->Criterion(TSongFilter::kSinger).isEmpty(), name.isEmpty());
     EXPECT_EQ(m_pManager->TopScreen()->objectName(), QStringLiteral("frmsong"));

@@ -1,5 +1,6 @@
 // The song list screen on a generated demo installation: ordering, first
-// letters, the word-count selector, FIRSTPLAY, HotelVod and keypad mode.
+// letters, FIRSTPLAY, HotelVod and keypad mode (the word-count tabs are
+// driven in GuestRoadsTest).
 #include "ScreenFixture.h"
 #include "core/Gbk.h"
 #include "core/Setting.h"
@@ -109,31 +110,6 @@ TEST_F(ScreenTest, SongListFirstLettersNarrowTheList)
     EXPECT_EQ(Text(Label(screen, QStringLiteral("Input"))), QString());
     EXPECT_EQ(songs.RecordCount(), narrowed);
     EXPECT_EQ(QueueSongs().size(), 1);
-}
-
-TEST_F(ScreenTest, SongListWordCountSelector)
-{
-    auto* screen = qobject_cast<TFrmSong*>(Open(QStringLiteral("frmsong")));
-    ASSERT_NE(screen, nullptr);
-    ASSERT_NE(screen->m_pWords, nullptr);
-    EXPECT_EQ(screen->m_pWords->m_nPageItems, 9);
-    QTest::keyClick(screen, Qt::Key_PageDown);
-    EXPECT_EQ(screen->m_pList->SelPage(), 2);
-    QTest::mouseClick(Label(screen, QStringLiteral("words3")), Qt::LeftButton);
-    EXPECT_EQ(m_pData->m_pFilter->SongCount(), 3);
-    EXPECT_EQ(screen->m_pList->SelPage(), 1);
-    DataSet& songs = m_pData->CD_Song;
-    ASSERT_GT(songs.RecordCount(), 0);
-    for (songs.First(); !songs.Eof(); songs.Next())
-        EXPECT_EQ(songs.FieldByName(QStringLiteral("Str_len")).AsInteger(), 3);
-    // Left and Right move through the nine items with wrap-around.
-    QTest::keyClick(screen, Qt::Key_Right);
-    EXPECT_EQ(m_pData->m_pFilter->SongCount(), 4);
-    screen->m_pWords->SetSelected(0);
-    QTest::keyClick(screen, Qt::Key_Left);
-    EXPECT_EQ(m_pData->m_pFilter->SongCount(), 8);
-    for (songs.First(); !songs.Eof(); songs.Next())
-        EXPECT_GE(songs.FieldByName(QStringLiteral("Str_len")).AsInteger(), 8);
 }
 
 TEST_F(ScreenTest, SongListFirstPlayMovesTheLastEntryToTheFront)
