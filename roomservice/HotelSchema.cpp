@@ -232,13 +232,5 @@ QString HotelSchemaScript(DbEngine engine)
 
 void CreateHotelSchema(DbConnection& connection)
 {
-    const QString script = HotelSchemaScript(connection.Engine());
-    connection.Begin();
-    try {
-        connection.ExecuteScript(script);
-        connection.Commit();
-    } catch (...) {
-        connection.Rollback();
-        throw;
-    }
+    connection.ExecuteScriptInTransaction(HotelSchemaScript(connection.Engine()));
 }

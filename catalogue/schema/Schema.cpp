@@ -157,15 +157,7 @@ QString CatalogueSchemaScript(DbEngine engine)
 
 void CreateCatalogueSchema(DbConnection& connection)
 {
-    const QString script = CatalogueSchemaScript(connection.Engine());
-    connection.Begin();
-    try {
-        connection.ExecuteScript(script);
-        connection.Commit();
-    } catch (...) {
-        connection.Rollback();
-        throw;
-    }
+    connection.ExecuteScriptInTransaction(CatalogueSchemaScript(connection.Engine()));
 }
 
 QStringList OrderTableColumns()

@@ -369,6 +369,18 @@ void DbConnection::ExecuteScript(const QString& script)
         Execute(current.trimmed());
 }
 
+void DbConnection::ExecuteScriptInTransaction(const QString& script)
+{
+    Begin();
+    try {
+        ExecuteScript(script);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
 void DbConnection::Begin()
 {
     QSqlDatabase db = Database();

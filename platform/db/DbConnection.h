@@ -54,6 +54,8 @@ public:
     QVariant Scalar(const QString& sql, const QVariantList& params = {});
     // Runs a script of statements separated by ';' at line ends.
     void ExecuteScript(const QString& script);
+    // The same in one transaction: on failure nothing of it stays.
+    void ExecuteScriptInTransaction(const QString& script);
 
     // Transactions (nesting is not supported).
     void Begin();
