@@ -218,6 +218,9 @@ void TKVFormManager::LoadSkin(const QString& path)
     if (setting && setting->NeedLogin) {
         TKVFormXML* lock = OpenLock([](ILockScreen& l) { l.InputAllowed = true; }, QString());
         if (lock) {
+            // RETURN must not leave the login, with or without a Return button.
+            if (auto* purpose = dynamic_cast<ILockScreen*>(lock))
+                purpose->DisableReturn();
             if (TSubTitle* back = lock->FindLabel(QStringLiteral("Return")))
                 back->setEnabled(false);
             SwitchToWindow(lock);
@@ -496,13 +499,13 @@ bool TKVFormManager::IsMainForm(const TKVFormXML* screen) const
     return screen && UiHooks().MainForm() == static_cast<const QWidget*>(screen);
 }
 
-void TKVFormManager::CloseToPortal()
+void TKVFormManager::CloseToPortal(const TKVFormXML* keep)
 {
     Prune();
     const auto screens = m_pScreens;
     for (qsizetype i = screens.size() - 1; i >= 0; --i) {
         TKVFormXML* screen = screens[i].second;
-        if (!screen)
+        if (!screen || screen == keep)
             continue;
         if (NodeName(screen->m_pNode) == QLatin1String("portal") || IsMainForm(screen))
             break;

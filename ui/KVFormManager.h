@@ -39,6 +39,13 @@ public:
     bool SexMode = false;
     bool DiscoMode = false;
     virtual void SetPrompt(const QString& text) = 0;
+    // RETURN no longer closes the screen (its Return button is disabled).
+    virtual void DisableReturn() {}
+    // The screen closes itself after ms milliseconds (a time warning).
+    virtual void StartCloseTimer(int /*ms*/) {}
+    virtual bool CloseTimerActive() const { return false; }
+    // The station powers off 10 seconds later (a shutdown from the server).
+    virtual void StartShowTimer() {}
 };
 
 // The lock screen that is open (station-wide reference), or null.
@@ -81,7 +88,9 @@ public:
     void RemoveScreen(TKVFormXML* screen);
     TKVFormXML* FindOpenScreen(const QDomElement& node);
     TKVFormXML* TopScreen() const;
-    void CloseToPortal();
+    // Closes screens from the newest down to the portal; keep (a lock screen
+    // that must stay) is passed over.
+    void CloseToPortal(const TKVFormXML* keep = nullptr);
     void CloseAll();
     // Open screens, oldest first (tests and diagnostics).
     QList<TKVFormXML*> OpenScreens() const;
@@ -121,6 +130,10 @@ public:
     TKVFormXML* ShowRecord(bool asScreen);
     TKVFormXML* FindVolume();
     TKVFormXML* ShowShutdownLock();
+    // Opens the lock screen with a purpose (flags set before it shows, the
+    // prompt after; a null prompt is not set) and keeps it as the
+    // station-wide lock screen.
+    TKVFormXML* OpenLock(const std::function<void(ILockScreen&)>& flags, const QString& prompt);
 
     QList<QPair<QString, QPointer<TKVFormXML>>> m_pScreens;
     QDomDocument m_pDocument;
@@ -134,9 +147,6 @@ public:
 private:
     TKVFormXML* ShowPath(const QString& path);
     TKVFormXML* ShowFlashOverlay(bool asScreen, const QString& movie, const QString& path);
-    // Opens the lock screen with a purpose (flags set before it shows, the
-    // prompt after) and keeps it as the station-wide lock screen.
-    TKVFormXML* OpenLock(const std::function<void(ILockScreen&)>& flags, const QString& prompt);
     bool IsMainForm(const TKVFormXML* screen) const;
     // Builds an open screen anew; a skin error is logged and leaves it as it is.
     void Rebuild(TKVFormXML* screen);

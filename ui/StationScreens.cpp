@@ -69,6 +69,8 @@ void ShowMessageText(const QString& text)
     }
     if (!screen)
         return;
-    if (TSubTitle* label = screen->FindLabel(QStringLiteral("Msg")))
+    if (auto* message = dynamic_cast<IMessageScreen*>(screen))
+        message->SetMessage(text);
+    else if (TSubTitle* label = screen->FindLabel(QStringLiteral("Msg")))
         label->SetCaption(text);
 }

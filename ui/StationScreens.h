@@ -14,6 +14,14 @@ void SwitchLanguage(int n);
 // main window's level names and loads the skin of the current skin folder
 // (which shows the portal).
 void ReloadStation();
+// The message screen's own way to take a text (it shows it anew).
+class IMessageScreen
+{
+public:
+    virtual ~IMessageScreen() = default;
+    virtual void SetMessage(const QString& text) = 0;
+};
+
 // Opens the message screen with the text in its Msg label. When the message
 // screen is already open the text replaces the one it shows.
 void ShowMessageText(const QString& text);
