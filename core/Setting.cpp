@@ -124,6 +124,7 @@ void TSetting::ReadSettingTable()
     try {
         UDPPort = r.ReadInteger(kVod, QStringLiteral("UDPPort"), 3200);
         ControlServerIP = r.ReadString(kVod, QStringLiteral("ControlServerIP"), QStringLiteral("192.168.0.255"));
+        UDPAllowFrom = r.ReadString(kVod, QStringLiteral("UDPAllowFrom"), QString());
         Server = r.ReadString(kVod, QStringLiteral("Server"), QStringLiteral("Server"));
         NoDiskMode = r.ReadBool(kVod, QStringLiteral("NoDiskMode"), false);
         DataDir = NormalisePath(r.ReadString(kVod, QStringLiteral("DataDir"),

@@ -174,6 +174,9 @@ public:
     QString AddSongPwd;
     bool ShowVersion = false, CanRecordAudio = false;
     QString ControlServerIP;
+    // Addresses the control link takes commands from (blanks, commas or
+    // semicolons between them); empty: any address.
+    QString UDPAllowFrom;
     int UDPPort = 0;
     QString ServerDbAddress;
     bool FirstInstance = false;

@@ -55,6 +55,7 @@ QStringList DumpSettings(const TSetting& s)
     d.Add(QStringLiteral("HotelAdo"), s.HotelAdo);
     d.Add(QStringLiteral("UDPPort"), s.UDPPort);
     d.Add(QStringLiteral("ControlServerIP"), s.ControlServerIP);
+    d.Add(QStringLiteral("UDPAllowFrom"), s.UDPAllowFrom);
     d.Add(QStringLiteral("Server"), s.Server);
     d.Add(QStringLiteral("ServerList"), s.ServerList.join(u'|'));
     d.Add(QStringLiteral("NoDiskMode"), s.NoDiskMode);

@@ -15,15 +15,17 @@ namespace windowlink {
 class LinkWindow;
 }
 
-// The link to the control server as the main window uses it: "login" at
-// start and every minute, "logout" when the window goes. Until the UDP link
-// is part of the station the default sends nothing.
+// The link to the control server as the station uses it: "login" at start
+// and every minute, "logout" when the main window goes, and texts such as the
+// waiter call. The default (no link installed) sends nothing.
 class IStationServerLink
 {
 public:
     virtual ~IStationServerLink() = default;
     virtual void SendLogin() {}
     virtual void SendLogout() {}
+    // Sends the station's name, 0x01 and the GBK text; true when it went out.
+    virtual bool Send(const QByteArray& /*text*/) { return false; }
 };
 
 class TFrmMediaPlayer : public QWidget
