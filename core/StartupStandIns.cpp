@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "core/Station.h"
+#include "net/UDP.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
@@ -13,6 +14,8 @@
 #include "ui/KVFormXML.h"
 #include "ui/StationScreens.h"
 #include "ui/UiHooks.h"
+#include "utilities/FrmLock.h"
+#include "utilities/UtilityScreens.h"
 
 #include <QCoreApplication>
 
@@ -116,11 +119,15 @@ void CreateRoomServiceModule()
     FrmAdo = new TFrmAdo();
     FrmAdo->DataModuleCreate(g_pSetting->HotelAdo, g_pSetting->ComputerName, g_pSetting->ExeDir);
     UiHooks().RoomServiceConnects = [] { return FrmAdo && FrmAdo->CheckRoomOpen(true); };
+    // A drink order on the lock screen: the staff card, then the order.
+    LockRoomService().CheckStaffCard = [](const QString& card) { return FrmAdo && FrmAdo->CheckStaffCard(card); };
+    LockRoomService().SubmitOrders = [] { return FrmAdo && FrmAdo->SubmitOrders(); };
 }
 
 void FreeRoomServiceModule()
 {
     UiHooks().RoomServiceConnects = [] { return false; };
+    LockRoomService() = TLockRoomService();
     delete FrmAdo;
     FrmAdo = nullptr;
 }
@@ -130,6 +137,7 @@ void CreateFormManager()
     g_pFrmManager = new TKVFormManager();
     RegisterUiScreens();
     RegisterSongScreens();
+    RegisterUtilityScreens();
     UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
     UiHooks().SwitchLanguage = [](int index) { SwitchLanguage(index); };
     DispatchDevices().ShowMessageText = [](const QString& text) { ShowMessageText(text); };
@@ -138,6 +146,12 @@ void CreateFormManager()
 void CreateMediaPlayerForm()
 {
     FrmMediaPlayer = new TFrmMediaPlayer();
+    // The main window owns the link to the control server.
+    FrmMediaPlayer->SetServerLink(new TUDP(g_pSetting->UDPPort, g_pSetting->ControlServerIP));
+    DispatchDevices().SendToServer = [](const QByteArray& text) {
+        IStationServerLink* link = FrmMediaPlayer ? FrmMediaPlayer->ServerLink() : nullptr;
+        return link && link->Send(text);
+    };
     UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
     // RETURN on the portal of a small screen: the player's window comes to the front.
     UiHooks().ShowPlayerWindow = [] { playerlink::PostKey(0, true); };

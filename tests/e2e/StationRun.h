@@ -80,15 +80,21 @@ public:
         m_bReady = demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
         if (!m_bReady)
             return;
+        // No guest login at the start: the test begins at the portal.
+        SetSettings({{QStringLiteral("Client_Caption"), m_sCaption},
+                     {QStringLiteral("Player_Caption"), m_sPlayerCaption},
+                     {QStringLiteral("NeedLogin"), QStringLiteral("0")}});
+    }
+    // Writes rows of type vod into the Setting table; a null value removes
+    // the row (the setting's default then applies).
+    void SetSettings(const QList<std::pair<QString, QString>>& rows) const
+    {
         DbConnection db;
         db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), m_sDir);
-        // No guest login at the start: the test begins at the portal.
-        const QList<std::pair<QString, QString>> rows = {{QStringLiteral("Client_Caption"), m_sCaption},
-                                                         {QStringLiteral("Player_Caption"), m_sPlayerCaption},
-                                                         {QStringLiteral("NeedLogin"), QStringLiteral("0")}};
         for (const auto& [name, value] : rows) {
             db.Execute(QStringLiteral("delete from Setting where type='vod' and name=?"), {name});
-            db.Execute(QStringLiteral("insert into Setting (type,name,value) values ('vod',?,?)"), {name, value});
+            if (!value.isNull())
+                db.Execute(QStringLiteral("insert into Setting (type,name,value) values ('vod',?,?)"), {name, value});
         }
     }
     bool Ready() const { return m_bReady; }
