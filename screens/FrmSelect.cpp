@@ -14,11 +14,27 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTimer>
+#include <functional>
 #include <mutex>
 
 namespace {
 
 const QString kNum = QStringLiteral("Num");
+
+// The queue's list, which tells the screen after each drawing.
+class TQueueList : public TItemList
+{
+public:
+    using TItemList::TItemList;
+    std::function<void()> OnDrawn;
+
+    void Draw() override
+    {
+        TItemList::Draw();
+        if (OnDrawn)
+            OnDrawn();
+    }
+};
 
 } // namespace
 
@@ -75,7 +91,9 @@ void TFrmSelect::Build(const QDomElement& node)
     m_bDragging = false;
 
     TKVFormXML::Build(node);
-    m_pList = new TItemList(this);
+    auto* list = new TQueueList(this);
+    list->OnDrawn = [this] { ShowRowButtons(); };
+    m_pList = list;
     ReadListColours(m_pList, m_pNode);
     m_pList->SetColCount(2);
     m_pList->m_aFieldName = QStringList{QStringLiteral("Name"), QStringLiteral("Singer_nam")};
@@ -91,6 +109,21 @@ void TFrmSelect::Build(const QDomElement& node)
         m_pList->SetDataSet(FrmData->m_pOrder);
     m_pList->Draw();
     m_pList->SetCurFocus(0);
+}
+
+void TFrmSelect::ShowRowButtons()
+{
+    // Row actions only on the rows that hold a song; an empty queue is page 1 of 1, not 0/0.
+    const int rows = m_pList->m_nLastRow + 1;
+    for (const char* prefix : {"first", "delete", "mylove"})
+        for (int i = 0; i < kMaxRowLabels; ++i) {
+            TSubTitle* button = FindLabel(QLatin1String(prefix) + QString::number(i));
+            if (!button)
+                break;
+            button->setVisible(i < rows);
+        }
+    if (m_pList->m_nPageCount == 0 && m_pList->m_pPageLabel)
+        m_pList->m_pPageLabel->SetCaption(QStringLiteral("1/1"));
 }
 
 bool TFrmSelect::ChooseRow(int row)

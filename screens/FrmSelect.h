@@ -54,6 +54,7 @@ private:
     // A row button: focus its row, then run the action after the click.
     void RowButton(TSubTitle* label, void (TFrmSelect::*action)());
     void BindLabels(TItemList* list);
+    void ShowRowButtons();
     void MakeDraggable(TSubTitle* label);
 
     // The drag in progress: the label pressed and where.

@@ -28,7 +28,6 @@ void BindRowButtons(TKVFormXML& form, const QString& prefix, const std::function
         TSubTitle* label = form.FindLabel(prefix + QString::number(i));
         if (!label)
             break;
-        label->SetCaption(QString());
         label->Tag = i;
         label->OnClick = [click](TSubTitleLabel* sender) { click(static_cast<TSubTitle*>(sender)); };
     }

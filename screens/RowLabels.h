@@ -20,8 +20,8 @@ constexpr int kMaxRowLabels = 12;
 int BindRowLabels(TKVFormXML& form, TItemList& list, int column, const QString& prefix,
                   const std::function<void(TSubTitle*)>& click = {}, const std::function<void(TSubTitle*)>& each = {});
 
-// Makes the labels <prefix>0, <prefix>1, ... row buttons: no caption, the row
-// in Tag, a click calls `click` with the label.
+// Makes the labels <prefix>0, <prefix>1, ... row buttons: the row in Tag, a
+// click calls `click` with the label. They keep the caption the skin shows.
 void BindRowButtons(TKVFormXML& form, const QString& prefix, const std::function<void(TSubTitle*)>& click);
 
 // A repeating timer of the owner (not started). An error its handler raises

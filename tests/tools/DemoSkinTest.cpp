@@ -2,6 +2,7 @@
 
 #include "core/Gbk.h"
 #include "core/KeyMap.h"
+#include "tools/demo/HanziTable.h"
 #include "tools/demo/skin/SkinArt.h"
 #include "tools/demo/skin/SkinData.h"
 #include "tools/demo/skin/SkinMedia.h"
@@ -479,6 +480,75 @@ TEST_F(DemoSkin, SharedPicturesAndSoundsExist)
     for (const char* family : {"黑体", "宋体", "SimHei", "SimSun"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(family))) << family;
     EXPECT_TRUE(text.contains(QStringLiteral("/etc/fonts/fonts.conf")));
+}
+
+// Dialogs are rectangular windows: their pictures carry the frame out to every corner.
+TEST_F(DemoSkin, DialogPicturesHaveNoDarkCorners)
+{
+    for (const TSkin& skin : Skins())
+        for (const auto& [path, node] : Screens(skin.doc)) {
+            if (node.attribute(QStringLiteral("autoclose")).isEmpty())
+                continue;
+            const QImage image(skin.dir + node.attribute(QStringLiteral("file")));
+            ASSERT_FALSE(image.isNull()) << path.toStdString();
+            const int w = image.width(), h = image.height();
+            for (const QPoint corner : {QPoint(1, 1), QPoint(w - 2, 1), QPoint(1, h - 2), QPoint(w - 2, h - 2)}) {
+                const QColor c = image.pixelColor(corner);
+                EXPECT_GT(std::max({c.red(), c.green(), c.blue()}), 150)
+                    << skin.dir.toStdString() << path.toStdString() << " corner " << corner.x() << "," << corner.y();
+            }
+        }
+}
+
+TEST_F(DemoSkin, EnglishSkinsShowNoChineseText)
+{
+    static const QRegularExpression cjk(QStringLiteral("[\\x{3400}-\\x{9FFF}]"));
+    for (const TSkin& skin : Skins()) {
+        if (!skin.dir.contains(QStringLiteral("/English/")))
+            continue;
+        // The station greets in Chinese in the portal's UserName label.
+        EXPECT_TRUE(Select(skin.doc, QStringLiteral("root/portal/UserName")).isNull());
+        for (const auto& [path, node] : Screens(skin.doc))
+            for (const QDomElement& e : Children(node)) {
+                if (e.tagName() == QLatin1String("MainLang"))
+                    continue; // the switch to Chinese names it in Chinese
+                for (const char* attr : {"caption", "hint"})
+                    EXPECT_FALSE(cjk.match(e.attribute(QLatin1String(attr))).hasMatch())
+                        << path.toStdString() << "/" << e.tagName().toStdString();
+            }
+    }
+    for (const auto& [path, screen] : AllScreens(LoadSkinTree(true))) {
+        EXPECT_FALSE(cjk.match(screen->title + screen->subtitle).hasMatch()) << path.toStdString();
+        for (const TSkinDecor& d : screen->decor)
+            EXPECT_FALSE(cjk.match(d.text).hasMatch()) << path.toStdString() << ": " << d.text.toStdString();
+    }
+}
+
+// The pinyin screens' examples: right initials, and the singer search shows a singer, not a song.
+TEST(DemoSkinTexts, PinyinExamplesSpellTheirInitials)
+{
+    const HanziTable hanzi;
+    for (const bool english : {false, true}) {
+        const TSkinTree tree = LoadSkinTree(english);
+        QStringList examples;
+        for (const auto& [path, screen] : AllScreens(tree)) {
+            if (screen->name != QLatin1String("songbypy") && screen->name != QLatin1String("singerbypy"))
+                continue;
+            ASSERT_FALSE(screen->decor.empty());
+            const QString text = screen->decor.back().text;
+            const QStringList sides = text.section(u':', -1).section(QStringLiteral("e.g."), -1).split(u'=');
+            ASSERT_EQ(sides.size(), 2) << text.toStdString();
+            EXPECT_EQ(hanzi.Initials(sides[0].trimmed(), 6), sides[1].trimmed()) << text.toStdString();
+            examples << sides[0].trimmed();
+        }
+        ASSERT_EQ(examples.size(), 2);
+        EXPECT_NE(examples[0], examples[1]);
+    }
+    // The Chinese singer example is a name of the kind the catalogue's singers have.
+    for (const auto& [path, screen] : AllScreens(LoadSkinTree(false)))
+        if (screen->name == QLatin1String("singerbypy")) {
+            EXPECT_FALSE(screen->decor.back().text.contains(u'的'));
+        }
 }
 
 TEST(DemoSkinArt, DrawingIsDeterministic)

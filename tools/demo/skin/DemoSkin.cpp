@@ -147,7 +147,8 @@ void WriteScreen(TWriter& out, const QString& dir, const TSkinScreen& s, const T
         p.setRenderHint(QPainter::TextAntialiasing);
         p.scale(scale, scale);
         for (const TSkinControl& c : s.controls)
-            PaintFace(p, c, false);
+            if (!c.hoverOnly)
+                PaintFace(p, c, false);
         if (!s.popup)
             for (const TSkinControl& c : tree.publicButtons)
                 PaintFace(p, c, false);

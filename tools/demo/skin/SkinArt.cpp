@@ -158,25 +158,25 @@ void BottomBar(QPainter& p)
 
 void PopupFrame(QPainter& p, const QSizeF& size, const TSkinScreen& s)
 {
+    // The dialog is a rectangular window: its frame runs along the picture's
+    // edges, so no corner is left outside it.
     const QRectF r(0, 0, size.width(), size.height());
-    p.fillRect(r, QColor(10, 6, 28));
     QLinearGradient body(0, 0, 0, size.height());
     body.setColorAt(0, QColor(48, 22, 96));
     body.setColorAt(1, QColor(14, 10, 40));
-    p.setPen(Qt::NoPen);
-    p.setBrush(body);
-    p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 18, 18);
+    p.fillRect(r, body);
     QRadialGradient glow(QPointF(size.width() * 0.3, 0), size.width() * 0.7);
     glow.setColorAt(0, QColor(214, 40, 160, 90));
     glow.setColorAt(1, QColor(214, 40, 160, 0));
-    p.setBrush(glow);
-    p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 18, 18);
+    p.fillRect(r, glow);
     QLinearGradient edge(0, 0, size.width(), size.height());
     edge.setColorAt(0, QColor(255, 200, 60));
     edge.setColorAt(1, QColor(236, 64, 160));
-    p.setPen(QPen(QBrush(edge), 3));
+    p.setPen(QPen(QBrush(edge), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(r.adjusted(3, 3, -3, -3), 17, 17);
+    p.drawRect(r.adjusted(2, 2, -2, -2));
+    p.setPen(QPen(QColor(255, 255, 255, 50), 1));
+    p.drawRoundedRect(r.adjusted(8, 8, -8, -8), 12, 12);
     DrawText(p, QRectF(24, 8, size.width() - 48, 44), s.title, 26, QColor(255, 255, 255), 2, true, true);
     p.fillRect(QRectF(24, 54, size.width() - 48, 1), QColor(255, 255, 255, 60));
 }
@@ -695,6 +695,8 @@ void PaintRound(QPainter& p, const TSkinControl& c, bool hover)
         p.setBrush(WithAlpha(accent.darker(200), 150));
         p.drawRoundedRect(r, 12, 12);
     }
+    if (c.showCaption)
+        return; // the program writes the caption over the face
     const double icon = r.height() * 0.5;
     DrawIcon(p, c.icon, QRectF(r.left() + 8, r.center().y() - icon / 2, icon, icon), Qt::white);
     DrawText(p, QRectF(r.left() + 10 + icon, r.top(), r.width() - icon - 14, r.height()), c.caption, 15, Qt::white, 2,

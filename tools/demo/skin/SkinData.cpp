@@ -60,7 +60,7 @@ const TKind kKinds[] = {
 };
 const char* const kControlAttributes[] = {"name",   "rect",   "text",        "key",    "click", "parameter", "icon",
                                           "accent", "font",   "align",       "layout", "bold",  "color",     "style",
-                                          "fixed",  "screen", "showcaption", "file",   "lang"};
+                                          "fixed",  "screen", "showcaption", "file",   "lang",  "face"};
 
 const std::pair<const char*, TSkinDecor::Kind> kDecorKinds[] = {
     {"panel", TSkinDecor::Panel},
@@ -291,6 +291,7 @@ private:
         c.layout = Choice(e, "layout", scope, 1, {"top", "centre", "bottom"});
         c.bold = Int(e, "bold", scope, 0) != 0;
         c.fixedWidth = Int(e, "fixed", scope, 0) != 0;
+        c.hoverOnly = Choice(e, "face", scope, 0, {"background", "hover"}) == 1;
         if (e.hasAttribute(QStringLiteral("color"))) {
             const QColor rgb = Colour(e, "color", scope);
             c.fontColor = static_cast<quint32>(rgb.red() | rgb.green() << 8 | rgb.blue() << 16);

@@ -46,7 +46,7 @@ void SetCommonButton(QDomElement& e, const TSkinControl& c, const QString& scree
         attr("style", c.style);
         attr("overjpg", c.HasHover() ? HoverFile(screen, c.name) : QString());
         attr("showcaption", c.showCaption ? QStringLiteral("1") : QStringLiteral("0"));
-        attr("caption", c.showCaption ? QString() : c.caption);
+        attr("caption", c.caption);
         attr("key", c.key);
         if (!c.click.isEmpty())
             attr("click", c.click);

@@ -35,6 +35,7 @@ struct TSkinControl
     bool showCaption = false; // the program draws the caption (otherwise the face carries it)
     QString key, click, parameter;
     TFace face = TFace::None;
+    bool hoverOnly = false; // the face is drawn only in the hover picture (shown while the program shows the control)
     QString icon;
     QColor accent; // tile colour
     QString style = QStringLiteral("label");
