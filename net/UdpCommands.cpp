@@ -12,6 +12,7 @@
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <climits>
 
@@ -143,8 +144,9 @@ void TUDP::Dispatch()
             UnlockRoom();
         if (Arg1 == QLatin1String("shutdown"))
             ScheduleShutdown(Arg2);
+        // Closing the main window frees this link: not while it is busy here.
         if (Arg1 == QLatin1String("close"))
-            CloseStation(false);
+            QMetaObject::invokeMethod(qApp, [] { CloseStation(false); }, Qt::QueuedConnection);
         if (Arg1 == QLatin1String("Fire"))
             PostCommand(kCmdFireAlarm);
         if (Arg1 == QLatin1String("CancelFire"))
