@@ -21,9 +21,17 @@ inline const QHostAddress kServer(QStringLiteral("127.0.0.2"));
 class TestServer
 {
 public:
+    // A port free on both addresses (other tests run beside this one).
     TestServer()
     {
-        m_bReady = m_socket.bind(kServer, 0, QUdpSocket::DontShareAddress);
+        for (int attempt = 0; attempt < 20 && !m_bReady; ++attempt) {
+            if (!m_socket.bind(kServer, 0, QUdpSocket::DontShareAddress))
+                continue;
+            QUdpSocket probe;
+            m_bReady = probe.bind(kStation, m_socket.localPort(), QUdpSocket::DontShareAddress);
+            if (!m_bReady)
+                m_socket.close();
+        }
         qputenv("VOD_UDP_BIND_ADDRESS", "127.0.0.1");
     }
     ~TestServer() { qunsetenv("VOD_UDP_BIND_ADDRESS"); }
