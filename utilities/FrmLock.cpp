@@ -98,6 +98,11 @@ TFrmLock::TFrmLock(QWidget* parent) : TKVFormXML(parent)
 
 TFrmLock::~TFrmLock()
 {
+    Release();
+}
+
+void TFrmLock::Release()
+{
     if (m_bSaverSet) {
         m_bSaverSet = false;
         --g_saverScreens;
@@ -136,13 +141,7 @@ void TFrmLock::FormClose()
     TKVFormXML::FormClose();
     ShowTimer->stop();
     TimerClose->stop();
-    if (m_bSaverSet) {
-        m_bSaverSet = false;
-        --g_saverScreens;
-        QCoreApplication::instance()->removeEventFilter(this);
-    }
-    if (g_pLockScreen == this)
-        g_pLockScreen = nullptr;
+    Release();
 }
 
 void TFrmLock::m_pAutoCloseTimer()

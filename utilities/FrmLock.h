@@ -65,6 +65,8 @@ private:
     void WrongPassword();
     void StartAddSongProgram();
     bool InputRefused();
+    // The room lock's hold on the station and the station-wide reference go.
+    void Release();
 
     QString m_sInput;
     QString m_sPrompt;

@@ -22,14 +22,15 @@ QString HostName()
     return QString::fromLocal8Bit(name).toLower();
 }
 
-QStringList SongsOf(const Station& s, const QString& where, int count)
+// The first column of a catalogue query's rows.
+QStringList Query(const Station& s, const QString& sql, const QVariantList& params = {})
 {
     DbConnection db;
     db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
     DataSet q;
     q.SetConnection(&db);
-    q.SetCommandText(
-        QStringLiteral("select SONGNO from original where %1 order by SONGNO limit %2").arg(where).arg(count));
+    q.SetCommandText(sql);
+    q.SetParameters(params);
     q.Open();
     QStringList out;
     for (q.First(); !q.Eof(); q.Next())
@@ -37,16 +38,16 @@ QStringList SongsOf(const Station& s, const QString& where, int count)
     return out;
 }
 
+QStringList SongsOf(const Station& s, const QString& where, int count)
+{
+    return Query(s,
+                 QStringLiteral("select SONGNO from original where %1 order by SONGNO limit %2").arg(where).arg(count));
+}
+
 int TimesTotal(const Station& s, const QString& songNo)
 {
-    DbConnection db;
-    db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
-    DataSet q;
-    q.SetConnection(&db);
-    q.SetCommandText(QStringLiteral("select TimesTotal from original where SONGNO=?"));
-    q.SetParameters({songNo});
-    q.Open();
-    return q.IsEmpty() ? -1 : int(q.Fields(0).AsInteger());
+    const QStringList v = Query(s, QStringLiteral("select TimesTotal from original where SONGNO=?"), {songNo});
+    return v.isEmpty() ? -1 : v[0].toInt();
 }
 
 // One value of the front screen's labels ("screen" names the screen).
