@@ -6,10 +6,12 @@
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "platform/Tick.h"
+#include "platform/dbase/DbfTable.h"
 #include "platform/windowlink/WindowLink.h"
 #include "playback/PlayerLink.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -391,6 +393,39 @@ void TFrmData::OpenLocalTables()
     dbf_Playing.First();
     while (!dbf_Playing.IsEmpty())
         dbf_Playing.Delete();
+    SettleInterruptedMove(dbf_Order);
+}
+
+void TFrmData::CloseLocalTables()
+{
+    for (DataSet* t : {&dbf_Order, &dbf_Sing, &dbf_Playing})
+        t->Close();
+}
+
+bool TFrmData::MendQueueFile(const QString& file, const QString& error)
+{
+    if (!QFileInfo::exists(file))
+        return false;
+    // The damaged file is kept beside the queue for the venue to look at.
+    const QString kept = m_sQueueFolder + QStringLiteral("order.damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                         QStringLiteral(".dbf");
+    QFile::remove(kept);
+    const bool copied = QFile::copy(file, kept);
+    qint64 records = -1;
+    try {
+        records = DbfTable::Mend(file);
+    } catch (const DbError& e) {
+        WriteLog(QStringLiteral("队列文件无法修复: ") + e.Message(), true);
+    }
+    const QString where = copied ? QStringLiteral(", 原文件另存为 ") + QDir::toNativeSeparators(kept)
+                                 : QStringLiteral(", 原文件无法另存");
+    if (records < 0) {
+        WriteLog(QStringLiteral("队列文件损坏, 无可读记录, 改用备份 (%1)%2").arg(error, where), true);
+        return false;
+    }
+    WriteLog(QStringLiteral("队列文件损坏, 已修复, 保留 %1 条记录 (%2)%3").arg(records).arg(error, where), true);
+    return true;
 }
 
 void TFrmData::OpenLocalQueue()
@@ -411,22 +446,73 @@ void TFrmData::OpenLocalQueue()
             CopyReplacing(bak + QStringLiteral("order.mdx"), m_sQueueFolder + QStringLiteral("order.mdx"));
         }
     }
-    try {
-        OpenLocalTables();
-    } catch (...) {
-        if (s.Test != 0) {
-            // Kept as they are for the maintainer to look at.
-        } else {
-            for (DataSet* t : {&dbf_Order, &dbf_Sing, &dbf_Playing})
-                t->Close();
-            CopyReplacing(bak + QStringLiteral("order.dbf"), m_sQueueFolder + QStringLiteral("order.dbf"));
-            CopyReplacing(bak + QStringLiteral("order.mdx"), m_sQueueFolder + QStringLiteral("order.mdx"));
-            OpenLocalTables(); // a second failure ends the create handler
-        }
-    }
     m_pOrder = &dbf_Order;
     m_pSing = &dbf_Sing;
     m_pPlaying = &dbf_Playing;
+    const QString file = m_sQueueFolder + QStringLiteral("order.dbf");
+    try {
+        try {
+            OpenLocalTables();
+        } catch (const DbfLockTimeout&) {
+            throw;
+        } catch (const std::exception& e) {
+            if (s.Test != 0)
+                return; // kept as they are for the maintainer to look at
+            CloseLocalTables();
+            const QString error = e.what() ? QString::fromUtf8(e.what()) : QString();
+            bool open = false;
+            if (MendQueueFile(file, error)) {
+                try {
+                    OpenLocalTables();
+                    open = true;
+                } catch (const DbfLockTimeout&) {
+                    throw;
+                } catch (const std::exception&) {
+                    CloseLocalTables();
+                }
+            }
+            if (!open) {
+                // Nothing readable: the backup, without the old file's journal.
+                QFile::remove(DbfJournalPath(file));
+                CopyReplacing(bak + QStringLiteral("order.dbf"), file);
+                CopyReplacing(bak + QStringLiteral("order.mdx"), m_sQueueFolder + QStringLiteral("order.mdx"));
+                OpenLocalTables(); // a second failure ends the create handler
+            }
+        }
+    } catch (const DbfLockTimeout& e) {
+        // Another process (a hung player) holds the file: the queue stays
+        // closed and shows as unavailable; the rest of the station comes up,
+        // and ordering tries the file again.
+        CloseLocalTables();
+        WriteLog(QStringLiteral("队列文件被占用, 已点歌曲暂不可用: ") + e.Message(), true);
+    }
+}
+
+bool TFrmData::QueueReady()
+{
+    if (m_pOrder && m_pOrder->Active())
+        return true;
+    if (!m_pOrder || m_pOrder != &dbf_Order || m_sQueueFolder.isEmpty() || m_bTerminate)
+        return false;
+    // The local queue stayed closed at start-up (its file was locked): try again.
+    try {
+        OpenLocalTables();
+        return true;
+    } catch (const DbfLockTimeout& e) {
+        CloseLocalTables();
+        ReportToGuest(g_pSetting->Texts.QueueBusy, e.Message());
+    } catch (const DbError& e) {
+        CloseLocalTables();
+        WriteLog(QStringLiteral("队列文件无法打开: ") + e.Message(), true);
+    }
+    return false;
+}
+
+void TFrmData::ReportToGuest(const QString& text, const QString& cause)
+{
+    WriteLog(cause, true);
+    if (g_hooks.showMessage && !text.isEmpty())
+        g_hooks.showMessage(text);
 }
 
 // ---------------------------------------------------------------- statements

@@ -60,6 +60,8 @@ struct TFrmDataHooks
     std::function<void(TFrmData&, int intervalMs)> createPicShow;
     std::function<void(TFrmData&)> installIdleHandler; // only when ShowScreen is not 0
     std::function<void(TFrmData&)> openSerialPorts;    // may throw: ends the create handler
+    // Shows the guest a message (the message screen); empty: none.
+    std::function<void(const QString&)> showMessage;
 };
 void SetFrmDataHooks(TFrmDataHooks hooks);
 const TFrmDataHooks& FrmDataHooks();
@@ -127,7 +129,9 @@ public:
     // Positions the queue view on the entry with that song number.
     bool IsQueued(const QString& songNo);
     void MoveToFront();
-    void DeleteCurrent();
+    // Marks the current entry deleted when it is still waiting (read again
+    // under the file's lock); false when it has left the queue meanwhile.
+    bool DeleteCurrent();
     void ClearQueue(bool filmsOnly);
     // One field of a song of the whole catalogue; empty when not found.
     QString LookupSongField(const QString& songNo, const QString& fieldName);
@@ -195,6 +199,24 @@ private:
     void OpenLocalQueue();
     void OpenLocalTables();
     void OpenHallQueue();
+    void CloseLocalTables();
+    // Completes a move to the front that a station stopped half-way left
+    // marked in the queue file, and clears marks on entries no longer queued.
+    void SettleInterruptedMove(DataSet& queue);
+    // The queue view is open (a local queue closed at start-up is tried
+    // again); otherwise the guest has been told.
+    bool QueueReady();
+    // Keeps a damaged queue file beside it and mends it in place; false when
+    // nothing of it is readable.
+    bool MendQueueFile(const QString& file, const QString& error);
+    // Tells the guest something went wrong, and logs the cause.
+    void ReportToGuest(const QString& text, const QString& cause);
+    void ReportQueueBusy(const DbfLockTimeout& e);
+    // The queue operations; a queue file held locked by another process
+    // throws DbfLockTimeout out of them.
+    void MoveCurrentToFront();
+    bool DeleteCurrentIfWaiting();
+    void ClearQueueEntries(bool filmsOnly);
     void RequestTerminate();
     void ShowError(const QString& message);
     // Called on the GUI thread when the loader's indexes are ready.

@@ -42,6 +42,42 @@ int THistoryWriter::Failures() const
     return m_nFailures;
 }
 
+int THistoryWriter::WriteBatch(DbConnection& db, const std::deque<Item>& batch)
+{
+    const auto eachAlone = [&] {
+        int failed = 0;
+        for (const Item& item : batch)
+            failed += db.RunSql(item.sql, item.params) ? 0 : 1;
+        return failed;
+    };
+    if (batch.size() < 2)
+        return eachAlone();
+    // Together in one transaction, the fast way. A server aborts the whole
+    // transaction on one failing row, so when any row fails the batch is
+    // rolled back and every row is written on its own: a bad row loses only
+    // itself.
+    try {
+        db.Begin();
+    } catch (const DbError&) {
+        return eachAlone();
+    }
+    bool ok = true;
+    for (const Item& item : batch)
+        if (!db.RunSql(item.sql, item.params)) {
+            ok = false;
+            break;
+        }
+    if (ok) {
+        try {
+            db.Commit();
+            return 0;
+        } catch (const DbError&) {
+        }
+    }
+    db.Rollback();
+    return eachAlone();
+}
+
 void THistoryWriter::Run()
 {
     // The connection belongs to this thread; it is opened at the first row.
@@ -65,30 +101,7 @@ void THistoryWriter::Run()
                 db = std::make_unique<DbConnection>();
                 db->Open(m_sConnectionString, m_sExeDir);
             }
-            const bool many = batch.size() > 1;
-            bool inTransaction = false;
-            if (many) {
-                try {
-                    db->Begin();
-                    inTransaction = true;
-                } catch (...) {
-                }
-            }
-            for (const Item& item : batch) {
-                if (!db->RunSql(item.sql, item.params))
-                    ++failed;
-            }
-            if (inTransaction) {
-                try {
-                    db->Commit();
-                } catch (...) {
-                    failed = int(batch.size());
-                    try {
-                        db->Rollback();
-                    } catch (...) {
-                    }
-                }
-            }
+            failed = WriteBatch(*db, batch);
         } catch (...) {
             failed = int(batch.size());
             db.reset(); // try a new connection with the next rows

@@ -2,7 +2,8 @@
 // Writes the play-history rows (timesDetail) on a connection of its own in a
 // background thread, so that ordering a song never waits for the catalogue's
 // disk to sync. Rows are written in the order they were given; a row that
-// fails is dropped (the order it belongs to stays). Flush waits until every
+// fails is dropped alone (the order it belongs to stays, and so do the
+// other rows of its batch). Flush waits until every
 // row given so far has been written; the destructor flushes.
 #include <QString>
 #include <QVariantList>
@@ -10,6 +11,8 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+
+class DbConnection;
 
 class THistoryWriter
 {
@@ -31,6 +34,8 @@ private:
         QVariantList params;
     };
     void Run();
+    // Writes the rows; gives how many failed.
+    static int WriteBatch(DbConnection& db, const std::deque<Item>& batch);
 
     QString m_sConnectionString, m_sExeDir;
     mutable std::mutex m_mutex;

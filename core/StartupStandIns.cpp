@@ -39,16 +39,25 @@ void WireCatalogueHooks()
         }
     };
     // First() takes in what the player changed in the queue file meanwhile.
+    // A queue file another process holds locked shows as an empty queue.
     const auto count = [](DataSet* set) {
         if (!set || !set->Active())
             return 0;
-        set->First();
+        try {
+            set->First();
+        } catch (const DbfLockTimeout&) {
+            return 0;
+        }
         return set->RecordCount();
     };
     const auto firstName = [](DataSet* set) {
         if (!set || !set->Active())
             return QString();
-        set->First();
+        try {
+            set->First();
+        } catch (const DbfLockTimeout&) {
+            return QString();
+        }
         if (set->IsEmpty())
             return QString();
         const Field f = set->FindField(QStringLiteral("Name"));
@@ -95,6 +104,7 @@ void CreateCatalogueModule()
     TFrmDataHooks hooks;
     hooks.installMessageHandler = [](TFrmData&) { InstallInputDispatch(); };
     hooks.installIdleHandler = [](TFrmData&) { InstallIdleHandler(); };
+    hooks.showMessage = [](const QString& text) { ShowMessageText(text); };
     SetFrmDataHooks(std::move(hooks));
     FrmData = new TFrmData();
     if (!g_pSetting->FirstInstance)

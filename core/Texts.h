@@ -112,7 +112,9 @@
     X(ErrorOpenCOM, "")                                                                                                \
     X(Buy, "")                                                                                                         \
     X(Miss, "")                                                                                                        \
-    X(RoomName, "")
+    X(RoomName, "")                                                                                                    \
+    X(OrderFailed, "这首歌的资料有误,不能点播,请联系服务员")                                                           \
+    X(QueueBusy, "已点歌曲暂时无法读取,请稍候再试")
 
 // The texts of the current language, one field per Language.ini key.
 struct TTexts

@@ -587,12 +587,9 @@ void DataSet::Close()
     if (!d->active)
         return;
     if (d->updates > 0) {
+        // Closing in the middle of a series drops it.
         d->updates = 0;
-        try {
-            d->source->EndUpdates();
-        } catch (const DbError&) {
-            // Closing: nothing is left to reload.
-        }
+        d->source->CancelUpdates();
     }
     std::lock_guard prepare(d->prepareMutex);
     {
@@ -645,7 +642,7 @@ void DataSet::Requery()
     Notify();
 }
 
-void DataSet::Refresh()
+bool DataSet::Refresh()
 {
     d->RequireActive();
     CheckBrowseMode();
@@ -680,6 +677,7 @@ void DataSet::Refresh()
         d->bof = d->eof = false;
     }
     Notify();
+    return found >= 0;
 }
 
 // ---------------------------------------------------------------- navigation
@@ -1183,6 +1181,19 @@ void DataSet::EndUpdates()
     }
 }
 
+void DataSet::CancelUpdates()
+{
+    if (d->updates == 0 || --d->updates > 0)
+        return;
+    Cancel();
+    d->source->CancelUpdates();
+    // The rows hold edits the source never got.
+    try {
+        Refresh();
+    } catch (const DbError&) {
+    }
+}
+
 UpdateSeries::UpdateSeries(DataSet& set) : m_set(set)
 {
     m_set.BeginUpdates();
@@ -1190,12 +1201,8 @@ UpdateSeries::UpdateSeries(DataSet& set) : m_set(set)
 
 UpdateSeries::~UpdateSeries()
 {
-    if (!m_bOpen)
-        return;
-    try {
-        m_set.EndUpdates();
-    } catch (const DbError&) {
-    }
+    if (m_bOpen)
+        m_set.CancelUpdates();
 }
 
 void UpdateSeries::Finish()

@@ -133,7 +133,8 @@ private:
 };
 
 // Holds a series of edits (DataSet::BeginUpdates) for a scope: Finish ends it
-// reporting a failure; leaving the scope otherwise ends it quietly.
+// reporting a failure; leaving the scope without Finish (an error half-way)
+// drops the whole series.
 class UpdateSeries
 {
 public:
@@ -201,8 +202,9 @@ public:
     // Reload from the source keeping filter and index; cursor to the first record.
     void Requery();
     // Reload from the source keeping filter and index; the cursor stays on the
-    // same record when it is still there (by key / record number), else first.
-    void Refresh();
+    // same record when it is still there (by key / record number), else it
+    // keeps its position. True when the record was found again.
+    bool Refresh();
 
     // ---- navigation ----
     void First();
@@ -269,9 +271,12 @@ public:
     // series or none of it and the header is stamped once; an SQL source runs
     // the series in one transaction (or in the caller's, when one is open).
     // EndUpdates throws DbError when the source cannot finish the series; the
-    // rows are then reloaded from the source. Close ends an open series.
+    // rows are then reloaded from the source.
     void BeginUpdates();
     void EndUpdates();
+    // Ends the series dropping its edits: nothing of it reaches the source,
+    // and the rows are reloaded from there. Close drops an open series too.
+    void CancelUpdates();
     // Posts a pending edit or append. Every move, filter, sort, locate,
     // refresh and requery does this first, as the classic data set does, so
     // an edit is never dropped silently; Close cancels it.

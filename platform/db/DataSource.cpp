@@ -420,6 +420,18 @@ public:
         }
     }
 
+    void CancelUpdates() override
+    {
+        // Inside the caller's transaction, rolling back is the caller's call.
+        if (!m_bTransaction)
+            return;
+        m_bTransaction = false;
+        try {
+            m_options.connection->Rollback();
+        } catch (...) {
+        }
+    }
+
     int KeyColumn(const Store& store) const override
     {
         if (m_nKey != -2)
@@ -562,13 +574,13 @@ public:
     {
         // Opened again each time (the file may have been restored from a
         // backup), except inside a series of edits, whose lock the open
-        // file description holds.
+        // file description holds. The stamp is read under the same lock as
+        // the rows, so no write of another process falls between them.
         if (!m_bSeries)
             m_table.Open();
-        m_stamp = m_table.ChangeStamp();
+        const auto records = m_table.ReadAll(&m_stamp);
         m_seriesStart = m_stamp;
         m_bStaleAtSeries = false;
-        const auto records = m_table.ReadAll();
         const auto& fields = m_table.Fields();
         std::vector<int> source;
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -683,7 +695,8 @@ public:
     void EndUpdates() override
     {
         m_bSeries = false;
-        // The lock goes on every way out; a failed header stamp is reported.
+        // The lock goes on every way out; a series that cannot be written is
+        // reported. The stamp after it is read before the lock goes.
         struct Release
         {
             DbfTable& table;
@@ -699,13 +712,23 @@ public:
         Wrote(m_seriesStart);
     }
 
+    void CancelUpdates() override
+    {
+        m_bSeries = false;
+        m_table.Abandon();
+    }
+
 private:
     template <typename F> quint32 Write(F write)
     {
         if (m_bSeries)
             return write();
+        // Before, the write and after under one lock: another process's
+        // write can fall neither between the stamps nor after the second.
+        DbfWriteLock lock(m_table);
         const QByteArray before = m_table.ChangeStamp();
         const quint32 result = write();
+        m_table.Commit();
         Wrote(before);
         return result;
     }

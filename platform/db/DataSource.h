@@ -33,6 +33,8 @@ public:
     // counts the nesting and calls these once per series.
     virtual void BeginUpdates() {}
     virtual void EndUpdates() {}
+    // Ends a series dropping its edits (none of them reaches the source).
+    virtual void CancelUpdates() {}
 };
 
 struct SqlOptions

@@ -23,3 +23,18 @@ class DbfError : public DbError
 public:
     using DbError::DbError;
 };
+
+// A value a dBASE field cannot hold (a number too wide for its column, or no
+// number at all).
+class DbfValueError : public DbfError
+{
+public:
+    using DbfError::DbfError;
+};
+
+// Another process held a dBASE table's lock longer than the wait allows.
+class DbfLockTimeout : public DbfError
+{
+public:
+    using DbfError::DbfError;
+};

@@ -3,11 +3,17 @@
 #include "core/Gbk.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,7 +99,117 @@ bool ValidType(char t)
     return t == 'C' || t == 'N' || t == 'F' || t == 'L' || t == 'D' || t == 'M';
 }
 
+std::mutex g_hookMutex;
+DbfTable::WriteHook g_writeHook;
+
+bool HookAllows(const QString& file)
+{
+    DbfTable::WriteHook hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_writeHook;
+    }
+    if (hook && !hook(file)) {
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
+// After a lock was waited for in vain, further attempts on that file within
+// this time give up at once: a hung holder costs one wait, not one per read.
+constexpr qint64 kBusyBackOffMs = 5000;
+std::mutex g_busyMutex;
+QHash<QString, qint64> g_busyUntil; // file -> monotonic ms
+
+qint64 NowMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+
+// Interrupts a blocking lock wait of this thread when the wait is up, and
+// every 20 ms after that (a signal that came before the wait began is not
+// lost for good). The signal's handler does nothing; without SA_RESTART the
+// wait returns EINTR.
+class LockTimer
+{
+public:
+    explicit LockTimer(qint64 ms)
+    {
+        if (ms <= 0)
+            return;
+        static const int signal = [] {
+            const int sig = SIGRTMIN + 7;
+            struct sigaction sa
+            {
+            };
+            sa.sa_handler = [](int) {};
+            sigemptyset(&sa.sa_mask);
+            sa.sa_flags = 0;
+            ::sigaction(sig, &sa, nullptr);
+            return sig;
+        }();
+        struct sigevent ev
+        {
+        };
+        ev.sigev_notify = SIGEV_THREAD_ID;
+        ev.sigev_signo = signal;
+        ev._sigev_un._tid = ::gettid();
+        if (::timer_create(CLOCK_MONOTONIC, &ev, &m_timer) != 0)
+            return;
+        m_bArmed = true;
+        struct itimerspec spec
+        {
+        };
+        spec.it_value.tv_sec = time_t(ms / 1000);
+        spec.it_value.tv_nsec = long(ms % 1000) * 1000000L;
+        spec.it_interval.tv_nsec = 20 * 1000000L;
+        ::timer_settime(m_timer, 0, &spec, nullptr);
+    }
+    ~LockTimer()
+    {
+        if (m_bArmed)
+            ::timer_delete(m_timer);
+    }
+    LockTimer(const LockTimer&) = delete;
+    LockTimer& operator=(const LockTimer&) = delete;
+
+private:
+    timer_t m_timer{};
+    bool m_bArmed = false;
+};
+
+bool ReadWholeFile(const QString& path, QByteArray& out)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    out = f.readAll();
+    return f.error() == QFileDevice::NoError;
+}
+
 } // namespace
+
+void DbfTable::SetWriteHook(WriteHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_writeHook = std::move(hook);
+}
+
+bool DbfTable::WriteAt(const void* data, size_t size, qint64 at)
+{
+    return HookAllows(m_sPath) && PWriteAll(m_nFd, data, size, off_t(at));
+}
+
+bool DbfTable::Sync(int fd, const QString& file)
+{
+    return HookAllows(file) && ::fdatasync(fd) == 0;
+}
 
 DbfTable::~DbfTable()
 {
@@ -173,7 +289,7 @@ void DbfTable::Close()
     m_nLockDepth = 0;
 }
 
-void DbfTable::ReadStructure()
+void DbfTable::ReadStructure(bool checkCount)
 {
     struct stat st
     {
@@ -221,7 +337,7 @@ void DbfTable::ReadStructure()
     }
     if (!terminated || fields.empty() || offset + 1 != recordLength)
         throw DbfError(QStringLiteral("corrupt field descriptors in ") + QDir::toNativeSeparators(m_sPath));
-    if (quint64(headerLength) + quint64(count) * quint64(recordLength) > quint64(st.st_size))
+    if (checkCount && quint64(headerLength) + quint64(count) * quint64(recordLength) > quint64(st.st_size))
         throw DbfError(QStringLiteral("dBASE table truncated (fewer records than its header counts): ") +
                        QDir::toNativeSeparators(m_sPath));
     m_nHeaderLength = headerLength;
@@ -249,13 +365,35 @@ void DbfTable::Lock(short type)
     fl.l_whence = SEEK_SET;
     fl.l_start = 0;
     fl.l_len = 0;
-    while (::fcntl(m_nFd, F_OFD_SETLKW, &fl) != 0) {
-        if (errno == EINTR)
-            continue;
+    qint64 wait = m_nLockWaitMs;
+    {
+        std::lock_guard lock(g_busyMutex);
+        const auto it = g_busyUntil.constFind(m_sPath);
+        if (it != g_busyUntil.constEnd() && NowMs() < *it)
+            wait = 0;
+    }
+    const qint64 start = NowMs();
+    // A blocking wait keeps this process's turn among the waiters; a timer
+    // of this thread interrupts it to look at the clock.
+    LockTimer timer(wait);
+    for (;;) {
+        if (::fcntl(m_nFd, wait > 0 ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0)
+            break;
         if (type == F_WRLCK && errno == EBADF)
             throw DbfError(QStringLiteral("dBASE table is read-only: ") + QDir::toNativeSeparators(m_sPath));
-        throw DbfError(Sys(QStringLiteral("cannot lock"), m_sPath));
+        if (errno != EINTR && errno != EAGAIN && errno != EACCES)
+            throw DbfError(Sys(QStringLiteral("cannot lock"), m_sPath));
+        const qint64 waited = NowMs() - start;
+        if (errno != EINTR || waited >= wait) {
+            std::lock_guard lock(g_busyMutex);
+            g_busyUntil.insert(m_sPath, NowMs() + kBusyBackOffMs);
+            throw DbfLockTimeout(QStringLiteral("dBASE table locked by another process for more than %1 ms: %2")
+                                     .arg(waited)
+                                     .arg(QDir::toNativeSeparators(m_sPath)));
+        }
     }
+    std::lock_guard lock(g_busyMutex);
+    g_busyUntil.remove(m_sPath);
 }
 
 void DbfTable::Release()
@@ -277,21 +415,128 @@ void DbfTable::LockExclusive()
     Lock(F_WRLCK);
     try {
         // Another process may have changed the structure (a restored backup)
-        // or appended; while the lock is held, nobody else can.
+        // or appended, or left a series interrupted; while the lock is held,
+        // nobody else can.
         ReadStructure();
+        if (HasJournal())
+            Recover();
         m_nCount = RecordCount();
     } catch (...) {
         Release();
         throw;
     }
     m_nLockDepth = 1;
-    m_bHeaderDirty = false;
+    m_aKept.clear();
+}
+
+bool DbfTable::HasJournal() const
+{
+    return QFileInfo::exists(DbfJournalPath(m_sPath));
+}
+
+void DbfTable::Recover()
+{
+    const QString path = DbfJournalPath(m_sPath);
+    const QString native = QDir::toNativeSeparators(path);
+    QByteArray bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        if (!QFileInfo::exists(path))
+            return;
+        throw DbfError(QStringLiteral("cannot read ") + native);
+    }
+    auto drop = [&] {
+        if (!HookAllows(path) || !QFile::remove(path))
+            throw DbfError(QStringLiteral("cannot remove ") + native);
+    };
+    const std::optional<DbfJournal> journal = DecodeDbfJournal(bytes);
+    // A journal cut short was being written when its writer stopped: the
+    // table itself was not touched yet. One that does not fit this table
+    // belongs to a file that has been replaced since.
+    if (!journal || journal->headerLength != m_nHeaderLength || journal->recordLength != m_nRecordLength) {
+        drop();
+        return;
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(m_nFd, &st) != 0)
+        throw DbfError(Sys(QStringLiteral("cannot read"), m_sPath));
+    for (const DbfWrite& w : journal->writes)
+        if (w.at < m_nHeaderLength || w.at + w.bytes.size() > st.st_size) {
+            drop();
+            return;
+        }
+    // The journal is whole: the series is completed.
+    for (const DbfWrite& w : journal->writes)
+        if (!WriteAt(w.bytes.constData(), size_t(w.bytes.size()), w.at))
+            throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
+    WriteHeaderCount(RecordCount());
+    if (!Sync(m_nFd, m_sPath))
+        throw DbfError(Sys(QStringLiteral("cannot sync"), m_sPath));
+    drop();
+}
+
+void DbfTable::Keep(qint64 at, QByteArray bytes)
+{
+    m_aKept.push_back({at, std::move(bytes)});
 }
 
 void DbfTable::Commit()
 {
-    if (m_bHeaderDirty && m_nFd >= 0)
+    if (m_nFd < 0 || m_aKept.empty())
+        return;
+    std::vector<DbfWrite> kept;
+    kept.swap(m_aKept);
+    const auto recordOf = [this](const DbfWrite& w) { return (w.at - m_nHeaderLength) / m_nRecordLength; };
+    bool oneRecord = true;
+    for (const DbfWrite& w : kept)
+        oneRecord = oneRecord && recordOf(w) == recordOf(kept.front());
+    if (oneRecord) {
+        // One write for the record: it is changed whole or not at all.
+        qint64 from = kept.front().at, to = from;
+        for (const DbfWrite& w : kept) {
+            from = qMin(from, w.at);
+            to = qMax(to, w.at + w.bytes.size());
+        }
+        QByteArray span(to - from, '\0');
+        if (PReadAll(m_nFd, span.data(), size_t(span.size()), off_t(from)) != span.size())
+            throw DbfError(Sys(QStringLiteral("cannot read"), m_sPath));
+        for (const DbfWrite& w : kept)
+            std::memcpy(span.data() + (w.at - from), w.bytes.constData(), size_t(w.bytes.size()));
+        if (!WriteAt(span.constData(), size_t(span.size()), from))
+            throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
         WriteHeaderCount(m_nCount);
+        return;
+    }
+    // Several records: the journal first, durable, then the table.
+    const QString path = DbfJournalPath(m_sPath);
+    const QByteArray bytes = EncodeDbfJournal({m_nHeaderLength, m_nRecordLength, kept});
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok =
+        fd >= 0 && HookAllows(path) && PWriteAll(fd, bytes.constData(), size_t(bytes.size()), 0) && Sync(fd, path);
+    const int err = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (ok) {
+        const QString folder = QFileInfo(path).absolutePath();
+        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ok = dir >= 0 && HookAllows(folder) && ::fsync(dir) == 0;
+        if (dir >= 0)
+            ::close(dir);
+    }
+    if (!ok) {
+        QFile::remove(path);
+        errno = err;
+        throw DbfError(Sys(QStringLiteral("cannot write the journal, nothing was changed:"), path));
+    }
+    for (const DbfWrite& w : kept)
+        if (!WriteAt(w.bytes.constData(), size_t(w.bytes.size()), w.at))
+            throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
+    WriteHeaderCount(m_nCount);
+    if (!Sync(m_nFd, m_sPath))
+        throw DbfError(Sys(QStringLiteral("cannot sync"), m_sPath));
+    if (!HookAllows(path) || !QFile::remove(path))
+        throw DbfError(QStringLiteral("cannot remove ") + QDir::toNativeSeparators(path));
 }
 
 void DbfTable::Unlock()
@@ -305,7 +550,7 @@ void DbfTable::Unlock()
             Commit();
         } catch (...) {
             m_nLockDepth = 0;
-            m_bHeaderDirty = false;
+            m_aKept.clear();
             Release();
             throw;
         }
@@ -314,14 +559,17 @@ void DbfTable::Unlock()
         Release();
 }
 
-void DbfTable::Wrote()
+void DbfTable::Abandon()
 {
-    // Alone, a write stamps the header at once; inside a held lock, once when
-    // the lock is released.
-    if (m_nLockDepth > 1)
-        m_bHeaderDirty = true;
-    else
-        WriteHeaderCount(m_nCount);
+    if (m_nLockDepth <= 0 || m_nFd < 0) {
+        m_nLockDepth = 0;
+        m_aKept.clear();
+        return;
+    }
+    if (--m_nLockDepth == 0) {
+        m_aKept.clear();
+        Release();
+    }
 }
 
 quint32 DbfTable::RecordCount()
@@ -332,10 +580,21 @@ quint32 DbfTable::RecordCount()
     return Le32(h + 4);
 }
 
-QByteArray DbfTable::ChangeStamp() const
+QByteArray DbfTable::ChangeStamp()
 {
     if (m_nFd < 0)
         return QByteArray();
+    const bool lock = m_nLockDepth == 0;
+    if (lock)
+        Lock(F_RDLCK);
+    QByteArray stamp = StampNow();
+    if (lock)
+        Release();
+    return stamp;
+}
+
+QByteArray DbfTable::StampNow() const
+{
     QByteArray stamp(kHeaderSize + 24, '\0');
     struct stat st
     {
@@ -347,8 +606,13 @@ QByteArray DbfTable::ChangeStamp() const
     return stamp;
 }
 
-std::vector<DbfTable::Record> DbfTable::ReadAll()
+std::vector<DbfTable::Record> DbfTable::ReadAll(QByteArray* stamp)
 {
+    if (m_nLockDepth == 0 && HasJournal()) {
+        // A series was interrupted: it is completed (or dropped) first.
+        DbfWriteLock lock(*this);
+        return ReadAll(stamp);
+    }
     const bool lock = m_nLockDepth == 0;
     if (lock)
         Lock(F_RDLCK);
@@ -360,6 +624,13 @@ std::vector<DbfTable::Record> DbfTable::ReadAll()
         QByteArray all(qsizetype(count) * m_nRecordLength, '\0');
         if (PReadAll(m_nFd, all.data(), size_t(all.size()), m_nHeaderLength) != all.size())
             throw DbfError(QStringLiteral("dBASE table truncated: ") + QDir::toNativeSeparators(m_sPath));
+        // What this lock holder changed and has not written yet.
+        for (const DbfWrite& w : m_aKept) {
+            const qint64 rel = w.at - m_nHeaderLength;
+            if (rel >= 0 && rel < all.size())
+                std::memcpy(all.data() + rel, w.bytes.constData(),
+                            size_t(qMin<qint64>(w.bytes.size(), all.size() - rel)));
+        }
         records.reserve(count);
         for (quint32 i = 0; i < count; ++i) {
             const char* r = all.constData() + qsizetype(i) * m_nRecordLength;
@@ -369,6 +640,8 @@ std::vector<DbfTable::Record> DbfTable::ReadAll()
             rec.data = QByteArray(r + 1, m_nRecordLength - 1);
             records.push_back(std::move(rec));
         }
+        if (stamp)
+            *stamp = StampNow();
     } catch (...) {
         if (lock)
             Release();
@@ -469,10 +742,13 @@ QByteArray DbfTable::Encode(const QVariant& value, int field) const
             d = value.toDouble(&ok);
         }
         if (!ok || !std::isfinite(d))
-            throw DbfError(QStringLiteral("not a number for field %1: %2").arg(f.name, value.toString()));
+            throw DbfValueError(QStringLiteral("not a number for field %1: %2").arg(f.name, value.toString()));
         QByteArray t = QByteArray::number(d, 'f', f.decimals);
         if (t.size() > f.length)
-            throw DbfError(QStringLiteral("number too wide for field %1: %2").arg(f.name, QString::fromLatin1(t)));
+            throw DbfValueError(QStringLiteral("number too wide for field %1 (%2 characters): %3")
+                                    .arg(f.name)
+                                    .arg(f.length)
+                                    .arg(QString::fromLatin1(t)));
         std::memcpy(out.data() + (f.length - t.size()), t.constData(), size_t(t.size()));
         return out;
     }
@@ -511,9 +787,8 @@ void DbfTable::WriteHeaderCount(quint32 count)
     StampDate(h);
     PutLe32(h + 4, count);
     PutLe32(h + kCounterOffset, Le32(h + kCounterOffset) + 1);
-    if (!PWriteAll(m_nFd, h, kHeaderSize, 0))
+    if (!WriteAt(h, kHeaderSize, 0))
         throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    m_bHeaderDirty = false;
 }
 
 quint32 DbfTable::Append(const std::vector<QVariant>& values)
@@ -532,7 +807,7 @@ quint32 DbfTable::Append(const std::vector<QVariant>& values)
     // The record and the end marker first, then the count, at once even
     // inside a held lock: a writer stopped in between leaves the old count
     // and a file that still opens with every completed append.
-    if (!PWriteAll(m_nFd, record.constData(), size_t(record.size()), at))
+    if (!WriteAt(record.constData(), size_t(record.size()), at))
         throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
     m_nCount = count + 1;
     WriteHeaderCount(m_nCount);
@@ -547,14 +822,14 @@ void DbfTable::Update(quint32 recno, const std::vector<std::pair<int, QVariant>>
     DbfWriteLock lock(*this);
     if (recno >= m_nCount)
         throw DbfError(QStringLiteral("no record %1 in %2").arg(recno).arg(QDir::toNativeSeparators(m_sPath)));
-    const off_t base = off_t(m_nHeaderLength) + off_t(recno) * m_nRecordLength + 1;
-    for (const auto& [field, bytes] : encoded) {
+    const qint64 base = qint64(m_nHeaderLength) + qint64(recno) * m_nRecordLength + 1;
+    for (const auto& [field, bytes] : encoded)
         if (field < 0 || size_t(field) >= m_aFields.size() || bytes.size() != m_aFields[size_t(field)].length)
             throw DbfError(QStringLiteral("dBASE table changed its structure: ") + QDir::toNativeSeparators(m_sPath));
-        if (!PWriteAll(m_nFd, bytes.constData(), size_t(bytes.size()), base + m_aOffsets[size_t(field)]))
-            throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    }
-    Wrote();
+    for (const auto& [field, bytes] : encoded)
+        Keep(base + m_aOffsets[size_t(field)], bytes);
+    if (m_nLockDepth == 1)
+        Commit(); // alone: written now, its failure reported
 }
 
 void DbfTable::MarkDeleted(quint32 recno, bool deleted)
@@ -562,8 +837,39 @@ void DbfTable::MarkDeleted(quint32 recno, bool deleted)
     DbfWriteLock lock(*this);
     if (recno >= m_nCount)
         throw DbfError(QStringLiteral("no record %1 in %2").arg(recno).arg(QDir::toNativeSeparators(m_sPath)));
-    const char flag = deleted ? '*' : ' ';
-    if (!PWriteAll(m_nFd, &flag, 1, off_t(m_nHeaderLength) + off_t(recno) * m_nRecordLength))
-        throw DbfError(Sys(QStringLiteral("cannot write"), m_sPath));
-    Wrote();
+    Keep(qint64(m_nHeaderLength) + qint64(recno) * m_nRecordLength, QByteArray(1, deleted ? '*' : ' '));
+    if (m_nLockDepth == 1)
+        Commit();
+}
+
+qint64 DbfTable::Mend(const QString& path)
+{
+    DbfTable t(path);
+    t.m_nFd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (t.m_nFd < 0)
+        throw DbfError(Sys(QStringLiteral("cannot open dBASE table"), path));
+    t.Lock(F_WRLCK);
+    try {
+        t.ReadStructure(/*checkCount=*/false);
+    } catch (const DbfError&) {
+        return -1; // the header or the field descriptors themselves are unreadable
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(t.m_nFd, &st) != 0)
+        throw DbfError(Sys(QStringLiteral("cannot read"), path));
+    const quint32 counted = t.RecordCount();
+    const quint64 whole = (quint64(st.st_size) - quint64(t.m_nHeaderLength)) / quint64(t.m_nRecordLength);
+    if (quint64(counted) <= whole)
+        return counted; // nothing to mend
+    // A cut last record is dropped; the end marker follows the last whole one.
+    const off_t end = off_t(t.m_nHeaderLength) + off_t(whole) * t.m_nRecordLength;
+    const char marker = char(kEndMarker);
+    if (!t.WriteAt(&marker, 1, end) || ::ftruncate(t.m_nFd, end + 1) != 0)
+        throw DbfError(Sys(QStringLiteral("cannot write"), path));
+    t.WriteHeaderCount(quint32(whole));
+    if (!t.Sync(t.m_nFd, path))
+        throw DbfError(Sys(QStringLiteral("cannot sync"), path));
+    return qint64(whole);
 }

@@ -10,17 +10,29 @@
 // Every write holds an exclusive lock on the file (open-file-description
 // fcntl locks, so several tables on one file in one process do not release
 // each other's locks), every read a shared one: a reader never sees a
-// half-written record. Appends write the record and the end marker first and
-// then the header's record count, so a writer killed in the middle leaves a
-// file that opens with every completed append.
+// half-written record. A lock is waited for a bounded time only (a hung
+// process holding it must not hang this one): then DbfLockTimeout is raised,
+// and for a few seconds further attempts on that file give up at once.
+// Appends write the record and the end marker first and then the header's
+// record count, so a writer killed in the middle leaves a file that opens
+// with every completed append.
+// Updates and deletion marks made while the lock is held are kept until the
+// outermost lock is released (or Commit); a series touching more than one
+// record then goes through a journal (DbfJournal.h), so that a crash or a
+// refused write leaves the series whole or not at all. Whoever takes the lock
+// next (this process or another one using this class) completes or drops an
+// interrupted series first.
 // Records are never moved or packed: a record number stays valid for the
 // life of the file. The .mdx production index beside a table is not read.
 #include "platform/db/DbError.h"
+#include "platform/dbase/DbfJournal.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <exception>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -43,6 +55,13 @@ public:
 
     // Writes a new, empty table (replacing an existing file). Throws DbfError.
     static void Create(const QString& path, const std::vector<DbfField>& fields);
+    // Mends, in place, a table whose header counts more records than the
+    // file holds (a wrong count or a cut tail): the count becomes the number
+    // of whole records, a cut last record is dropped. Gives the records the
+    // table holds afterwards, or -1 when its header or field descriptors are
+    // unreadable (nothing can be recovered). Throws DbfError when the file
+    // cannot be opened, locked or written.
+    static qint64 Mend(const QString& path);
 
     void SetPath(const QString& path) { m_sPath = path; }
     QString Path() const { return m_sPath; }
@@ -64,14 +83,19 @@ public:
         bool deleted = false;
         QByteArray data;
     };
-    // Every record, read at once under a shared lock. Throws DbfError when the
-    // file has become corrupt.
-    std::vector<Record> ReadAll();
+    // Every record, read at once under a shared lock (with what this holder
+    // of the exclusive lock has changed and not yet written); stamp, when
+    // given, receives the change stamp read under the same lock. Completes an
+    // interrupted series first. Throws DbfError when the file has become
+    // corrupt.
+    std::vector<Record> ReadAll(QByteArray* stamp = nullptr);
     // The record count the header holds now.
     quint32 RecordCount();
-    // Something that changes with every write by any process (size and
-    // modification time); equal stamps mean nothing was written.
-    QByteArray ChangeStamp() const;
+    // Something that changes with every write by any process (the header with
+    // its write counter, size and modification time); equal stamps mean
+    // nothing was written. Read under the lock (a shared one when none is
+    // held), so a write in progress is never half seen.
+    QByteArray ChangeStamp();
 
     // Field value of a raw record: text (trailing blanks dropped) for C, qint64
     // or double for N/F (null when blank), bool for L (null when '?'), QDate for D.
@@ -90,27 +114,49 @@ public:
     void MarkDeleted(quint32 recno, bool deleted = true);
 
     // Holds the exclusive lock across several calls (nesting counted). Taking
-    // it reads the structure and the record count once; updates and deletion
-    // marks made under it stamp the header (date, write counter) once, when
-    // the outermost lock is released or at Commit. Appends write their count
-    // at once. Unlock throws DbfError when that last header write fails (the
-    // lock is released all the same).
+    // it completes or drops a series another writer left interrupted, then
+    // reads the structure and the record count once. Updates and deletion
+    // marks made under it are written when the outermost lock is released or
+    // at Commit, with one header stamp (date, write counter). Appends write
+    // at once. Commit and Unlock throw DbfError when the series cannot be
+    // written: when its journal could not be written nothing was changed;
+    // otherwise the journal stays and the next lock completes the series.
+    // Unlock releases the lock on every way out.
     void LockExclusive();
     void Commit();
     void Unlock();
+    // Drops the writes kept since the outermost lock was taken and releases
+    // one level of the lock (the outermost level only drops them).
+    void Abandon();
+
+    // Milliseconds a lock is waited for (default 1500).
+    void SetLockWait(int ms) { m_nLockWaitMs = ms; }
+
+    // Test support: called at every point where a table, its journal or its
+    // folder is written or synced, with the file concerned. Returning false
+    // makes that write fail as a refused write (EIO). Null: none.
+    using WriteHook = std::function<bool(const QString& file)>;
+    static void SetWriteHook(WriteHook hook);
 
 private:
-    void ReadStructure();
+    void ReadStructure(bool checkCount = true);
+    QByteArray StampNow() const;
     void Lock(short type);
     void Release();
     void WriteHeaderCount(quint32 count);
-    void Wrote();
+    void Keep(qint64 at, QByteArray bytes);
+    void WriteKept();
+    void Recover();
+    bool HasJournal() const;
+    bool WriteAt(const void* data, size_t size, qint64 at);
+    bool Sync(int fd, const QString& file);
 
     QString m_sPath;
     int m_nFd = -1;
     int m_nLockDepth = 0;
-    quint32 m_nCount = 0;        // the record count, while the lock is held
-    bool m_bHeaderDirty = false; // updates made under the lock wait for their header stamp
+    int m_nLockWaitMs = 1500;
+    quint32 m_nCount = 0;          // the record count, while the lock is held
+    std::vector<DbfWrite> m_aKept; // updates made under the lock, not written yet
     int m_nHeaderLength = 0;
     int m_nRecordLength = 0;
     std::vector<DbfField> m_aFields;
@@ -121,14 +167,21 @@ private:
 class DbfWriteLock
 {
 public:
-    explicit DbfWriteLock(DbfTable& table) : m_table(table) { m_table.LockExclusive(); }
+    explicit DbfWriteLock(DbfTable& table) : m_table(table), m_nUncaught(std::uncaught_exceptions())
+    {
+        m_table.LockExclusive();
+    }
+    // Leaving by an exception drops what was kept under this lock; otherwise
+    // the outermost lock writes it (a failure is then the next lock's to mend).
     ~DbfWriteLock()
     {
+        if (std::uncaught_exceptions() > m_nUncaught) {
+            m_table.Abandon();
+            return;
+        }
         try {
             m_table.Unlock();
         } catch (const DbfError&) {
-            // Only the header's date and write counter were left unstamped:
-            // the records themselves are written.
         }
     }
     DbfWriteLock(const DbfWriteLock&) = delete;
@@ -136,4 +189,5 @@ public:
 
 private:
     DbfTable& m_table;
+    int m_nUncaught;
 };

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -153,6 +154,21 @@ std::unique_ptr<TFrmData> Installation::Open(bool otherInstanceRuns)
     o.instances = m_pInstances.get();
     o.runProgram = [this] { ++m_nPlayerStarts; };
     o.showError = [this](const QString& e) { m_aErrors.append(e); };
+    return std::make_unique<TFrmData>(o);
+}
+
+std::unique_ptr<TFrmData> OpenInstallation(const QString& exeDir)
+{
+    struct NoOtherStation : IInstanceWindows
+    {
+        bool FindAndRestore(const QString&) override { return false; }
+    };
+    static NoOtherStation none;
+    TFrmDataOptions o;
+    o.exeDir = exeDir;
+    o.instances = &none;
+    o.runProgram = [] {};
+    o.showError = [](const QString& e) { std::fprintf(stderr, "%s\n", e.toUtf8().constData()); };
     return std::make_unique<TFrmData>(o);
 }
 

@@ -2,9 +2,9 @@
 // A station installation in a temporary folder: vod.ini naming a catalogue
 // (an SQLite file of its own or a PostgreSQL database of the test server),
 // Language.ini, the data folder with order.dbf and its backups.
-#include "support/QtPrint.h"
 #include "catalogue/FrmData.h"
 #include "platform/db/DbConnection.h"
+#include "support/QtPrint.h"
 #include "tools/demo/CatalogueGenerator.h"
 
 #include <QList>
@@ -66,6 +66,10 @@ private:
     class FakeInstances;
     std::unique_ptr<FakeInstances> m_pInstances;
 };
+
+// The data module on an existing installation folder, as a second start of
+// the station would open it (tests running as a child process).
+std::unique_ptr<TFrmData> OpenInstallation(const QString& exeDir);
 
 // The song numbers of a view in its order (the view's cursor moves).
 QStringList Column(DataSet& view, const QString& field);

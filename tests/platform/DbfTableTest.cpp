@@ -412,7 +412,7 @@ TEST(DbfTable, ASeriesOfEditsIsSeenWhole)
     t.Open();
     for (int i = 0; i < 40; ++i)
         t.Append(Entry(t, QString::number(i), i, "0"));
-    const int rounds = 1500;
+    const int rounds = 400;
     std::unique_ptr<QProcess> renumber(StartChild("renumber", path, rounds));
     const int num = t.FieldIndex("NUM");
     int reads = 0, mixed = 0;

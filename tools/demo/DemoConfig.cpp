@@ -162,6 +162,8 @@ TPairs ChineseTexts()
         {"Buy", "购买"},
         {"Miss", "公关"},
         {"RoomName", "房间名称"},
+        {"OrderFailed", "这首歌的资料有误,不能点播,请联系服务员"},
+        {"QueueBusy", "已点歌曲暂时无法读取,请稍候再试"},
     };
 }
 
@@ -276,6 +278,8 @@ TPairs EnglishTexts()
         {"Buy", "Buy"},
         {"Miss", "Hostess"},
         {"RoomName", "Room name"},
+        {"OrderFailed", "This song's data is faulty and cannot be ordered; please call the staff"},
+        {"QueueBusy", "The ordered songs cannot be read just now; please try again shortly"},
     };
 }
 

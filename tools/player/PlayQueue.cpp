@@ -47,8 +47,10 @@ public:
             e.singer = m_nSinger >= 0 ? Text(r, m_nSinger) : QString();
             front = e;
         }
-        if (front)
+        if (front) {
             m_table.Update(front->key.toUInt(), {{m_nPlaying, QStringLiteral("1")}});
+            m_table.Commit();
+        }
         return front;
     }
 
@@ -59,8 +61,10 @@ public:
         for (const DbfTable::Record& r : m_table.ReadAll()) {
             if (r.recno != recno)
                 continue;
-            if (!r.deleted && Text(r, m_nPlaying) == QLatin1String("1"))
+            if (!r.deleted && Text(r, m_nPlaying) == QLatin1String("1")) {
                 m_table.Update(recno, {{m_nPlaying, QStringLiteral("2")}});
+                m_table.Commit();
+            }
             return;
         }
     }
@@ -75,6 +79,7 @@ public:
                 ++count;
             }
         }
+        m_table.Commit();
         return count;
     }
 
