@@ -2,6 +2,7 @@
 #include "core/Gbk.h"
 #include "platform/db/DataSet.h"
 #include "platform/dbase/OrderDbf.h"
+#include "support/ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -285,6 +286,21 @@ TEST(DbfChild, Role)
         }
         ASSERT_EQ(sung, count);
         std::printf("partial views %d\n", partial);
+    } else if (role == "bump") {
+        // The player program, changing one entry once it is told to.
+        DbfTable t(path);
+        t.Open();
+        std::printf("open\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return;
+        std::printf("trying\n");
+        std::fflush(stdout);
+        t.SetLockWait(60000);
+        t.Update(0, {{t.FieldIndex("NUM"), count}});
+        std::printf("bumped\n");
+        std::fflush(stdout);
     } else if (role == "renumber") {
         // The station: renumbers every entry in series, round after round;
         // every entry of round k gets a number k * 1000 + i (in file order,
@@ -508,4 +524,80 @@ TEST(DbfTable, SeriesHoldsTheLockAndStampsTheHeaderOnce)
     // Our own writes do not make the set reload; the other process's do.
     ds.First();
     EXPECT_EQ(ds.RecordCount(), 5);
+}
+
+// A write of another process that waits for our lock while we write lands
+// after the stamp we keep of our own write: our view reloads and shows it.
+TEST(DbfTable, WriteWaitingForOurLockIsSeenAfterOurs)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("order.dbf");
+    CreateOrderDbf(path);
+    DataSet ds;
+    ds.SetDbfFile(path);
+    ds.SetAutoRefresh(true);
+    ds.Open();
+    for (int i = 1; i <= 2; ++i) {
+        ds.Append();
+        ds.FieldByName("Num").SetAsInteger(i);
+        ds.Post();
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VOD_DBF_CHILD_ROLE", "bump");
+    env.insert("VOD_DBF_CHILD_FILE", path);
+    env.insert("VOD_DBF_CHILD_COUNT", "777");
+    testsupport::ChildProcess other(QCoreApplication::applicationFilePath(), {"--gtest_filter=DbfChild.Role"}, env);
+    ASSERT_EQ(other.WaitLine("open", 20000), "open");
+    // At our write, the other process starts its own and blocks on our lock.
+    DbfTable::SetWriteHook([&](const QString&) {
+        DbfTable::SetWriteHook(nullptr);
+        other.Process().write("go\n");
+        other.Process().waitForBytesWritten(5000);
+        other.WaitLine("trying", 20000);
+        QThread::msleep(300);
+        return true;
+    });
+    ds.Last();
+    ds.Edit();
+    ds.FieldByName("Num").SetAsInteger(5);
+    ds.Post();
+    DbfTable::SetWriteHook(nullptr);
+    EXPECT_EQ(other.WaitLine("bumped", 20000), "bumped");
+    ds.First(); // the file's order: the other's entry, then ours
+    EXPECT_EQ(ds.FieldByName("Num").AsInteger(), 777);
+    ds.Last();
+    EXPECT_EQ(ds.FieldByName("Num").AsInteger(), 5);
+}
+
+// A lock another process keeps is waited for a bounded time; further tries
+// give up at once until it is free again.
+TEST(DbfTable, LockHeldElsewhereIsWaitedForABoundedTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("order.dbf");
+    CreateOrderDbf(path);
+    DbfTable t(path);
+    t.Open();
+    t.SetLockWait(400);
+    QProcess holder;
+    holder.start("/usr/bin/python3", {"-c",
+                                      "import fcntl, os, sys, time\n"
+                                      "fd = os.open(sys.argv[1], os.O_RDWR)\n"
+                                      "fcntl.lockf(fd, fcntl.LOCK_EX)\n"
+                                      "print('locked', flush=True)\n"
+                                      "sys.stdin.readline()\n",
+                                      path});
+    ASSERT_TRUE(holder.waitForReadyRead(20000));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_THROW(t.ReadAll(), DbfLockTimeout);
+    EXPECT_GE(timer.elapsed(), 350);
+    timer.restart();
+    EXPECT_THROW(t.Append(Entry(t, "1", 1, "0")), DbfLockTimeout);
+    EXPECT_THROW(t.ChangeStamp(), DbfLockTimeout);
+    EXPECT_LT(timer.elapsed(), 300); // no second wait
+    holder.write("\n");
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    t.Append(Entry(t, "1", 1, "0"));
+    EXPECT_EQ(t.ReadAll().size(), 1u);
 }
