@@ -3,11 +3,19 @@
 #include "catalogue/FrmData.h"
 #include "core/Exception.h"
 #include "platform/db/DataSet.h"
+#include "screens/FrmLove.h"
+#include "screens/FrmMyLove.h"
+#include "screens/FrmNumber.h"
+#include "screens/FrmPY.h"
 #include "screens/FrmSelect.h"
 #include "screens/FrmSing.h"
+#include "screens/FrmSinger.h"
 #include "screens/FrmSong.h"
+#include "screens/FrmStorke.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
+#include "ui/UiHooks.h"
+#include "ui/UiStation.h"
 
 void RegisterSongScreens()
 {
@@ -15,6 +23,14 @@ void RegisterSongScreens()
     RegisterScreenFactory(QStringLiteral("frmsong"), [] { return new TFrmSong(); });
     RegisterScreenFactory(QStringLiteral("frmorder"), [] { return new TFrmSelect(); });
     RegisterScreenFactory(QStringLiteral("sing"), [] { return new TFrmSing(); });
+    RegisterScreenFactory(QStringLiteral("frmsinger"), [] { return new TFrmSinger(); });
+    RegisterScreenFactory(QStringLiteral("frmsingerlist"), [] { return new TFrmSinger(); });
+    RegisterScreenFactory(QStringLiteral("storke"), [] { return new TFrmStorke(); });
+    RegisterScreenFactory(QStringLiteral("songbypy"), [] { return new TFrmPY(); });
+    RegisterScreenFactory(QStringLiteral("singerbypy"), [] { return new TFrmPY(); });
+    RegisterScreenFactory(QStringLiteral("number"), [] { return new TFrmNumber(); });
+    RegisterScreenFactory(QStringLiteral("frmmylovelogin"), [] { return new TFrmLove(); });
+    RegisterScreenFactory(QStringLiteral("frmmylove"), [] { return new TFrmMyLove(); });
 }
 
 void ReadListColours(TItemList* list, const QDomElement& node)
@@ -34,6 +50,33 @@ void ReadListColours(TItemList* list, const QDomElement& node)
     list->m_nShadowColor = value("shadowcolor");
     list->m_nShadowWidth = value("shadowwidth");
     list->m_nShadowStyle = value("shadowstyle");
+}
+
+void HandOnToList(TItemList* list, QObject* screen, int key)
+{
+    if (key == UiKeys().DELSONG) {
+        UiHooks().DispatchKey(key);
+        return;
+    }
+    if (list)
+        list->HandleKey(screen, key);
+}
+
+bool OrderChosenSong(DataSet& source, TItemList* list)
+{
+    bool ordered = false;
+    if (FrmData && source.Active() && !source.Eof()) {
+        try {
+            const QString songNo = source.FieldByName(QStringLiteral("SongNo")).AsString();
+            FrmData->OrderSong(&source);
+            ordered = FrmData->IsQueued(songNo);
+        } catch (const std::exception& e) {
+            UiLog(QStringLiteral("OrderSong: ") + QString::fromUtf8(e.what()));
+        }
+    }
+    if (!ordered && list)
+        list->Draw();
+    return ordered;
 }
 
 int SaveToFavourites(const QString& songNo)

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 
 TStarList::TStarList(TKVFormXML* owner) : TItemList(owner)
@@ -40,6 +41,45 @@ QLabel* TStarList::Photo(int column, int row) const
     if (column < 0 || column >= m_aPhotos.size() || row < 0 || row >= m_aPhotos[column].size())
         return nullptr;
     return m_aPhotos[column][row];
+}
+
+void TStarList::BindPhoto(int column, int row, QLabel* photo)
+{
+    if (!photo || column < 0 || column >= m_aPhotos.size() || row < 0 || row >= FRowCount)
+        return;
+    QList<QPointer<QLabel>>& photos = m_aPhotos[column];
+    while (photos.size() <= row)
+        photos.append(nullptr);
+    photos[row] = photo;
+    photo->setProperty("Tag", column * FRowCount + row);
+    photo->installEventFilter(this);
+}
+
+bool TStarList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* photo = qobject_cast<QLabel*>(watched);
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (photo && mouse->button() == Qt::LeftButton && photo->rect().contains(mouse->position().toPoint())) {
+            const QVariant cell = photo->property("Tag");
+            if (cell.isValid())
+                SetSelected(cell.toInt());
+            return true;
+        }
+    }
+    return TItemList::eventFilter(watched, event);
+}
+
+QImage TStarList::LoadPhoto(const QString& path)
+{
+    const QString fallback = UiExeDir() + QStringLiteral("Images/Star/default.jpg");
+    try {
+        return LoadPicture(path);
+    } catch (const std::exception&) {
+        if (path == fallback)
+            throw;
+    }
+    return LoadPicture(fallback);
 }
 
 QString TStarList::PhotoPath(const QString& photo)
@@ -80,7 +120,7 @@ void TStarList::Draw()
                 const Field field = ds->FindField(QStringLiteral("PHOTO"));
                 const QString path = PhotoPath(field.IsValid() ? field.AsString() : QString());
                 photo->show();
-                photo->setPixmap(QPixmap::fromImage(LoadPicture(path)));
+                photo->setPixmap(QPixmap::fromImage(LoadPhoto(path)));
             }
             ds->Next();
         }

@@ -5,6 +5,8 @@
 // them in that order. Left/Right step one cell, Up/Down ColCount cells.
 #include "ui/ItemList.h"
 
+#include <QImage>
+
 class TStarList : public TItemList
 {
     Q_OBJECT
@@ -25,12 +27,22 @@ public:
 
     // The photo box of a cell position, or null.
     QLabel* Photo(int column, int row) const;
+    // Puts a skin photo box at a cell position (SetColCount and SetRowCount
+    // first); a touch on the photo chooses the cell, as one on its name does.
+    void BindPhoto(int column, int row, QLabel* photo);
     // The picture file for a record's photo value: the file-name part in the
     // program's Images/Star/ folder, or Images/Star/default.jpg.
     static QString PhotoPath(const QString& photo);
+    // The picture of a photo file; one that cannot be read (not a picture)
+    // gives the default picture. Throws Exception when that cannot be read
+    // either.
+    static QImage LoadPhoto(const QString& path);
 
     // Per column, the photo boxes by row position.
     QList<QList<QPointer<QLabel>>> m_aPhotos;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void MoveTo(int target);

@@ -88,6 +88,7 @@ void ScreenTest::SetUp()
         QFile::copy(tpl + QLatin1String(name), m_sExe + QLatin1String(name));
     CopyTree(tpl + QStringLiteral("data"), m_sExe + QStringLiteral("data"));
     QFile::link(tpl + QStringLiteral("Images"), m_sExe + QStringLiteral("Images"));
+    Install();
 
     static NoOtherStation instances;
     TFrmDataOptions o;

@@ -19,6 +19,9 @@ class ScreenTest : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Changes the installation before the data module opens it (another
+    // catalogue in vod.ini, ...).
+    virtual void Install() {}
 
     // Opens the screen of a skin node (path or, for "sing", the first element of that name).
     TKVFormXML* Open(const QString& elementName);

@@ -1,0 +1,25 @@
+#pragma once
+// The favourites in the catalogue database: signing a guest in under the
+// numeric id they chose (a new id creates its [user] row), the list of the
+// signed-in user's songs and deleting one of them. The user id is typed by
+// a guest and the song numbers come from the database: every statement binds
+// both as values, never as part of its text.
+#include <QString>
+
+class DataSet;
+class DbConnection;
+
+// At most this many digits in a user id (the width of [user].USERID).
+constexpr int kMaxUserIdDigits = 20;
+
+// Signs the id in: a known id gets today's LASTLOGIN, an unknown one a new
+// [user] row. True when the id may be used; false when the catalogue could
+// not be read or the new row could not be written.
+bool SignInFavourites(DbConnection& connection, const QString& userId);
+
+// Opens the detail query on the user's favourites (the song's file path and
+// its catalogue record), by singer and name.
+void LoadFavourites(DataSet& detail, const QString& userId);
+
+// Deletes one song from the user's favourites; true when the statement ran.
+bool DeleteFavourite(DbConnection& connection, const QString& userId, const QString& songNo);
