@@ -2,6 +2,7 @@
 
 #include "core/Gbk.h"
 
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ TEST(CatalogueGenerator, SongsAreConsistentAndDeterministic)
         EXPECT_LE(s.firstChar.size(), 6);
         EXPECT_LE(s.strokes.size(), 6);
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-5]*$")).match(s.strokes).hasMatch());
-        if (s.lanType != 4) {
+        if (s.lanType != 4 && (s.lanType < 10 || s.lanType > 19)) {
             EXPECT_EQ(s.strLen, s.name.size());
         }
         EXPECT_LE(ToNarrow(s.name).size(), 50);
@@ -73,4 +74,50 @@ TEST(CatalogueGenerator, SingersFitTheirColumns)
         EXPECT_EQ(s.len, s.name.size());
     }
     EXPECT_EQ(names.size(), 2000);
+}
+
+// What a guest browses: every language list has songs, every title length has
+// songs, and a language's first page is not one title over and over.
+TEST(CatalogueGenerator, EveryListAGuestOpensHasVariedSongs)
+{
+    const HanziTable hanzi;
+    CatalogueGenerator gen(hanzi, 20091, QDateTime(QDate(2026, 12, 1), QTime(12, 0)));
+    auto singers = gen.Singers(1666);
+    const auto songs = gen.Songs(20000, singers);
+    QMap<int, QStringList> byLanguage;
+    QMap<int, std::vector<std::pair<int, QString>>> lengthAndName; // the word-count order STR_LEN;Name
+    QMap<int, int> chineseByLength;
+    for (const DemoSong& s : songs) {
+        byLanguage[s.lanType] << s.name;
+        lengthAndName[s.lanType].emplace_back(s.strLen, s.name);
+        if (s.lanType >= 1 && s.lanType <= 3)
+            ++chineseByLength[std::min(s.strLen, 8)];
+        if (s.lanType >= 10 && s.lanType <= 19) {
+            EXPECT_EQ(s.lanName, CatalogueGenerator::LanguageName(s.lanType));
+            EXPECT_EQ(s.firstChar.size(), std::min<qsizetype>(s.strLen, 6)) << qPrintable(s.name);
+        }
+    }
+    // The "more languages" list: codes 10 to 19, each with songs.
+    for (int lang = 10; lang <= 19; ++lang)
+        EXPECT_GE(byLanguage.value(lang).size(), 20) << lang;
+    // The word-count lists 1 to 7 and "8 or more".
+    for (int length = 1; length <= 8; ++length)
+        EXPECT_GE(chineseByLength.value(length), 5) << length;
+    // A language's first page, in the list's orders (by title; by length, then title).
+    for (auto it = byLanguage.begin(); it != byLanguage.end(); ++it) {
+        if (it.key() == 20)
+            continue; // numbered films
+        QStringList byName = it.value();
+        std::sort(byName.begin(), byName.end());
+        auto pairs = lengthAndName.value(it.key());
+        std::sort(pairs.begin(), pairs.end());
+        QStringList byLength;
+        for (const auto& [length, name] : pairs)
+            byLength << name;
+        for (const QStringList& order : {byName, byLength}) {
+            const QStringList page = order.mid(0, 10);
+            EXPECT_GE(QSet<QString>(page.begin(), page.end()).size(), 8)
+                << "language " << it.key() << ": " << page.join(u',').toStdString();
+        }
+    }
 }

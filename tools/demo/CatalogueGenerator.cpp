@@ -107,6 +107,33 @@ const QStringList kFilms = {
     QStringLiteral("英雄"), QStringLiteral("大侠"), QStringLiteral("风云"), QStringLiteral("江湖"),
     QStringLiteral("少林"), QStringLiteral("西游"), QStringLiteral("三国"), QStringLiteral("星际"),
 };
+// Songs in the further languages (codes 10 to 19): the language's name and a few
+// words their titles are made of.
+struct TForeignLanguage
+{
+    const char* name;
+    QStringList words;
+};
+const TForeignLanguage kForeign[] = {
+    {"泰语", {"Rak", "Jai", "Khun", "Chan", "Fan", "Dao", "Fah", "Nam", "Tee", "Ruk"}},
+    {"越南语", {"Anh", "Em", "Yeu", "Mua", "Nho", "Trang", "Song", "Mai", "Dem", "Xuan"}},
+    {"印尼语", {"Cinta", "Hati", "Rindu", "Bulan", "Malam", "Sayang", "Bintang", "Hujan", "Laut", "Mimpi"}},
+    {"马来语", {"Kasih", "Sayang", "Rindu", "Pantai", "Senja", "Bunga", "Cahaya", "Impian", "Jiwa", "Angin"}},
+    {"法语", {"Amour", "Nuit", "Coeur", "Soleil", "Reve", "Vie", "Rose", "Paris", "Ciel", "Mer"}},
+    {"德语", {"Liebe", "Nacht", "Herz", "Traum", "Sommer", "Stern", "Himmel", "Zeit", "Meer", "Wind"}},
+    {"西班牙语", {"Amor", "Noche", "Corazon", "Sol", "Luna", "Vida", "Fuego", "Cielo", "Mar", "Alma"}},
+    {"俄语", {"Lyubov", "Noch", "Serdtse", "Zvezda", "Zima", "Moskva", "Veter", "Son", "Reka", "Vesna"}},
+    {"意大利语", {"Amore", "Notte", "Cuore", "Sole", "Luna", "Vita", "Stella", "Mare", "Cielo", "Sogno"}},
+    {"葡萄牙语", {"Saudade", "Amor", "Noite", "Mar", "Lua", "Vida", "Sol", "Coracao", "Terra", "Flor"}},
+};
+
+bool IsForeign(int lanType)
+{
+    return lanType == 4 || (lanType >= 10 && lanType <= 19);
+}
+
+const QStringList kDanceKinds = {QStringLiteral("舞曲"), QStringLiteral("劲爆"), QStringLiteral("慢摇"),
+                                 QStringLiteral("串烧"), QStringLiteral("热舞"), QStringLiteral("DJ")};
 const QStringList kVersions = {QStringLiteral("MTV"), QStringLiteral("演唱会"), QStringLiteral("卡拉OK"),
                                QStringLiteral("风景")};
 
@@ -156,6 +183,17 @@ QString CatalogueGenerator::LanguageName(int lanType)
         return QStringLiteral("成人片");
     case 21:
         return QStringLiteral("舞曲");
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+        return QString::fromUtf8(kForeign[lanType - 10].name);
     default:
         return QStringLiteral("其他");
     }
@@ -163,7 +201,7 @@ QString CatalogueGenerator::LanguageName(int lanType)
 
 QString CatalogueGenerator::ChineseTitle()
 {
-    switch (m_rng.bounded(9)) {
+    switch (m_rng.bounded(12)) {
     case 0:
         return Pick(kNouns);
     case 1:
@@ -180,14 +218,48 @@ QString CatalogueGenerator::ChineseTitle()
         return QStringLiteral("再见") + Pick(kNouns);
     case 7:
         return Pick(kAdjectives) + Pick(kNouns);
+    // Longer titles, up to ten characters.
+    case 8:
+        return Pick(kAdjectives) + QStringLiteral("的") + Pick(kNouns) + QStringLiteral("和") + Pick(kNouns);
+    case 9:
+        return QStringLiteral("让我") + Pick(kVerbs) + QStringLiteral("你的") + Pick(kNouns);
+    case 10:
+        return QStringLiteral("一个人的") + Pick(kNouns) + Pick(kNouns);
     default:
         return Pick(kNouns) + Pick(kNouns);
     }
 }
 
+QString CatalogueGenerator::ForeignTitle(int lanType)
+{
+    const QStringList& words = kForeign[lanType - 10].words;
+    QString title = Pick(words) + QLatin1Char(' ') + Pick(words);
+    if (m_rng.bounded(3) == 0)
+        title += QLatin1Char(' ') + Pick(words);
+    return title;
+}
+
+QString CatalogueGenerator::Title(int lanType, int i)
+{
+    if (lanType == 4)
+        return EnglishTitle();
+    if (lanType >= 10 && lanType <= 19)
+        return ForeignTitle(lanType);
+    if (lanType == 0)
+        return Pick(kFilms) + Pick(kNouns);
+    if (lanType == 20)
+        return QStringLiteral("午夜影院") + QString::number(i % 97 + 1);
+    if (lanType == 21)
+        return Pick(kDanceKinds) + Pick(kNouns);
+    return ChineseTitle();
+}
+
 QString CatalogueGenerator::EnglishTitle()
 {
-    switch (m_rng.bounded(5)) {
+    switch (m_rng.bounded(6)) {
+    case 5:
+        return Pick(kEnglishAdjectives) + QLatin1Char(' ') + Pick(kEnglishNouns) + QStringLiteral(" of ") +
+               Pick(kEnglishNouns);
     case 0:
         return Pick(kEnglishAdjectives) + QLatin1Char(' ') + Pick(kEnglishNouns);
     case 1:
@@ -265,8 +337,10 @@ std::vector<DemoSong> CatalogueGenerator::Songs(int count, std::vector<DemoSinge
             s.lanType = 20;
         else if (kind < 60)
             s.lanType = 21;
-        else if (kind < 560)
+        else if (kind < 530)
             s.lanType = 1;
+        else if (kind < 560)
+            s.lanType = 10 + static_cast<int>(m_rng.bounded(10));
         else if (kind < 700)
             s.lanType = 2;
         else if (kind < 760)
@@ -286,26 +360,23 @@ std::vector<DemoSong> CatalogueGenerator::Songs(int count, std::vector<DemoSinge
             // Abroad singers sing the English songs; the others the rest.
             for (int tries = 0; tries < 20; ++tries) {
                 DemoSinger& cand = singers[m_rng.bounded(static_cast<quint32>(singers.size()))];
-                if ((s.lanType == 4) == (cand.place == QLatin1String("3"))) {
+                if (IsForeign(s.lanType) == (cand.place == QLatin1String("3"))) {
                     singer = &cand;
                     break;
                 }
                 singer = &cand;
             }
         }
-        if (s.lanType == 4)
-            s.name = EnglishTitle();
-        else if (s.lanType == 0)
-            s.name = Pick(kFilms) + Pick(kNouns);
-        else if (s.lanType == 20)
-            s.name = QStringLiteral("午夜影院") + QString::number(i % 97 + 1);
-        else if (s.lanType == 21)
-            s.name = QStringLiteral("舞曲") + Pick(kNouns);
-        else
-            s.name = ChineseTitle();
+        // A title a language already has is drawn again a few times, so a
+        // page of a language's list shows different songs.
+        QSet<QString>& used = m_usedTitles[s.lanType];
+        s.name = Title(s.lanType, i);
+        for (int tries = 0; tries < 12 && used.contains(s.name); ++tries)
+            s.name = Title(s.lanType, i);
+        used.insert(s.name);
         s.singer = singer ? singer->name : QString();
-        s.strLen =
-            s.lanType == 4 ? static_cast<int>(s.name.split(QLatin1Char(' ')).size()) : static_cast<int>(s.name.size());
+        s.strLen = IsForeign(s.lanType) ? static_cast<int>(s.name.split(QLatin1Char(' ')).size())
+                                        : static_cast<int>(s.name.size());
         s.type = s.lanType == 20 || s.lanType == 21 || s.lanType == 0 ? 1 + static_cast<int>(m_rng.bounded(5))
                                                                       : 1 + static_cast<int>(m_rng.bounded(9));
         s.discNo = QString::number(m_rng.bounded(100)).rightJustified(2, QLatin1Char('0'));
@@ -318,7 +389,9 @@ std::vector<DemoSong> CatalogueGenerator::Songs(int count, std::vector<DemoSinge
         s.music = QStringLiteral("原版");
         s.remark = QStringLiteral("清晰");
         s.songVol = 50;
-        s.disk = (s.lanType >= 4 && s.lanType <= 6 && m_rng.bounded(4) == 0) ? QStringLiteral("外语") : QString();
+        s.disk = ((IsForeign(s.lanType) || s.lanType == 5 || s.lanType == 6) && m_rng.bounded(4) == 0)
+                     ? QStringLiteral("外语")
+                     : QString();
         s.timesTotal = Counter(900);
         s.timesYear = s.timesTotal > 0 ? static_cast<int>(m_rng.bounded(static_cast<quint32>(s.timesTotal + 1))) : 0;
         s.timesSeason = s.timesYear > 0 ? static_cast<int>(m_rng.bounded(static_cast<quint32>(s.timesYear + 1))) : 0;

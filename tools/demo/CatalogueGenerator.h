@@ -6,7 +6,9 @@
 #include "tools/demo/HanziTable.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -30,7 +32,7 @@ struct DemoSong
     QString discNo;
     QString singer;
     int strLen = 0;  // word count: characters of a Chinese name, words of a Latin one
-    int lanType = 1; // 0 film, 1..9 languages, 20 adult film, 21 dance film
+    int lanType = 1; // 0 film, 1..19 languages, 20 adult film, 21 dance film
     QString lanName;
     int type = 0;
     double voicePos = 0;
@@ -64,6 +66,8 @@ public:
 private:
     QString ChineseTitle();
     QString EnglishTitle();
+    QString ForeignTitle(int lanType); // languages 10 to 19
+    QString Title(int lanType, int i);
     QString ChineseSingerName(int sex);
     QString Pick(const QStringList& list);
     int Counter(int scale);
@@ -71,4 +75,5 @@ private:
     const HanziTable& m_hanzi;
     QRandomGenerator m_rng;
     QDateTime m_now;
+    QHash<int, QSet<QString>> m_usedTitles; // by language
 };
