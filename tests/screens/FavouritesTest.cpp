@@ -269,3 +269,15 @@ TEST_F(SearchTest, FavouritesWithoutDeleteButtonsAndSharedKeyCodes)
     EXPECT_EQ(Scalar(QStringLiteral("select count(*) from mylove")).toInt(), 1);
     EXPECT_TRUE(WaitFor([&] { return open.isNull(); }));
 }
+
+// The demo skin's sign-out button.
+TEST_F(SearchTest, FavouritesSignOutButton)
+{
+    m_pData->m_sUserId = QStringLiteral("31");
+    auto* list = qobject_cast<TFrmMyLove*>(m_pManager->ShowMyLove());
+    ASSERT_NE(list, nullptr);
+    QPointer<TFrmMyLove> open(list);
+    Touch(list, QStringLiteral("SignOut"));
+    EXPECT_TRUE(m_pData->m_sUserId.isEmpty());
+    EXPECT_TRUE(WaitFor([&] { return open.isNull(); }));
+}
