@@ -2,6 +2,7 @@
 
 #include "catalogue/FrmData.h"
 #include "screens/Favourites.h"
+#include "screens/KeyInput.h"
 #include "ui/KVFormManager.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
@@ -38,12 +39,8 @@ void TFrmLove::FormKeyDown(int& key)
         SignIn();
         return;
     }
-    const int digit = UiDigitOfKey(key);
     // The id is kept to what the user table holds.
-    if (digit >= 0 && m_sUserId.size() < kMaxUserIdDigits)
-        SetUserId(m_sUserId + QString::number(digit));
-    if (key == keys.BACKSPACE || key == keys.DELSONG)
-        SetUserId(m_sUserId.chopped(std::min<qsizetype>(1, m_sUserId.size())));
+    SetUserId(EditDigits(m_sUserId, key, kMaxUserIdDigits));
 }
 
 void TFrmLove::SignIn()

@@ -2,6 +2,7 @@
 
 #include "catalogue/FrmData.h"
 #include "platform/db/DataSet.h"
+#include "screens/KeyInput.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
 #include "ui/UiStation.h"
@@ -68,11 +69,7 @@ void TFrmNumber::FormKeyDown(int& key)
         OrderNumber();
         return;
     }
-    const int digit = UiDigitOfKey(key);
-    if (digit >= 0 && m_sNumber.size() < kMaxDigits)
-        SetNumber(m_sNumber + QString::number(digit));
-    if (key == keys.BACKSPACE || key == keys.DELSONG)
-        SetNumber(m_sNumber.chopped(std::min<qsizetype>(1, m_sNumber.size())));
+    SetNumber(EditDigits(m_sNumber, key, kMaxDigits));
 }
 
 void TFrmNumber::OrderNumber()

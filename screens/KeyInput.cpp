@@ -36,6 +36,17 @@ QString EditLetters(QString input, int key, TInputChars* keypad)
     return input;
 }
 
+QString EditDigits(QString number, int key, int maxDigits)
+{
+    const TKeyMap& keys = UiKeys();
+    const int digit = UiDigitOfKey(key);
+    if (digit >= 0 && number.size() < maxDigits)
+        number += QString::number(digit);
+    if (key == keys.BACKSPACE || key == keys.DELSONG)
+        number.chop(1);
+    return number;
+}
+
 void PostMovieKey(QWidget* screen, const QString& command)
 {
     const QString upper = command.toUpper();

@@ -21,6 +21,11 @@ QChar LetterOfKey(int key);
 // the keypad then edits the text, its digits spelling letters.
 QString EditLetters(QString input, int key, TInputChars* keypad);
 
+// A number typed digit by digit after one key: a digit key appends its
+// digit while the number is shorter than maxDigits; BACKSPACE and DELSONG
+// drop the last digit.
+QString EditDigits(QString number, int key, int maxDigits);
+
 // A command of the pinyin keyboard movie: its first character, upper-cased,
 // is posted to the screen as a key-down. An empty command presses nothing.
 void PostMovieKey(QWidget* screen, const QString& command);
