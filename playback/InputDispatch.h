@@ -6,6 +6,7 @@
 // picture show, and DispatchKey, which turns the command keys into actions
 // wherever the guest is.
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <cstdint>
 #include <functional>
