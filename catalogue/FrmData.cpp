@@ -7,7 +7,6 @@
 #include "core/Setting.h"
 #include "platform/Tick.h"
 #include "platform/dbase/DbfTable.h"
-#include "platform/windowlink/WindowLink.h"
 #include "playback/PlayerLink.h"
 
 #include <QCoreApplication>
@@ -52,7 +51,7 @@ const TFrmDataHooks& FrmDataHooks()
 
 bool TLinkInstanceWindows::FindAndRestore(const QString& caption)
 {
-    return windowlink::RestoreExistingInstance(caption);
+    return !playerlink::ClaimStationCaption(caption);
 }
 
 // ---------------------------------------------------------------- loader
@@ -65,6 +64,7 @@ TLoadThread::TLoadThread(TFrmData& module)
 
 TLoadThread::~TLoadThread()
 {
+    Stop();
     Join();
 }
 
@@ -79,35 +79,36 @@ void TLoadThread::Execute()
     // The views were opened by the create handler on the GUI thread; here only
     // the sort indexes are built (PrepareIndex is safe against the GUI thread
     // using the same views). Making a list current happens on the GUI thread.
+    // A stop (a reopen of the catalogue, the module going) ends the work
+    // between two indexes.
     bool ok = false;
     try {
-        // The create handler opened both views before starting the loader
-        // (their state was taken on the GUI thread).
         uint32_t start = GetTickCount();
-        const bool songs = m_bSongs;
-        const bool singers = m_bSingers;
         LogElapsed(QStringLiteral("装载歌表数据cd_song"), start);
         start = GetTickCount();
-        if (songs) {
-            for (const QString& list : TFrmData::SongIndexLists())
-                m_module.CD_Song.PrepareIndex(list);
-        }
-        if (singers) {
-            for (const QString& list : TFrmData::SingerIndexLists())
-                m_module.CD_Singer.PrepareIndex(list);
-        }
-        LogElapsed(QStringLiteral("装载索引"), start);
-        ok = true;
+        const auto prepare = [this](DataSet& view, const QStringList& lists) {
+            for (const QString& list : lists) {
+                if (m_bStop.load())
+                    return false;
+                view.PrepareIndex(list);
+            }
+            return true;
+        };
+        ok = (!m_bSongs || prepare(m_module.CD_Song, TFrmData::SongIndexLists())) &&
+             (!m_bSingers || prepare(m_module.CD_Singer, TFrmData::SingerIndexLists()));
+        if (ok)
+            LogElapsed(QStringLiteral("装载索引"), start);
     } catch (const std::exception& e) {
         DebugOutput(QStringLiteral("loader: ") + QString::fromUtf8(e.what()));
     } catch (...) {
     }
-    m_module.m_bLoaderPrepared.store(ok);
+    m_bSucceeded.store(ok);
     m_bFinished.store(true);
     if (ok) {
         TFrmData* module = &m_module;
+        TLoadThread* self = this;
         QMetaObject::invokeMethod(
-            module, [module] { module->LoaderDone(true); }, Qt::QueuedConnection);
+            module, [module, self] { module->LoaderDone(self); }, Qt::QueuedConnection);
     }
 }
 
@@ -138,9 +139,11 @@ const QStringList& TFrmData::SingerIndexLists()
     return lists;
 }
 
-void TFrmData::LoaderDone(bool ok)
+void TFrmData::LoaderDone(TLoadThread* loader)
 {
-    if (!ok || !m_pLoader.load())
+    // A hand-over of a loader that was stopped and replaced arrives late:
+    // only the current one may clear the loader state.
+    if (!loader || loader != m_pLoader.load() || loader != m_pLoaderThread.get() || !loader->Succeeded())
         return;
     try {
         if (CD_Song.Active() && CD_Song.IndexFieldNames().isEmpty())
@@ -158,7 +161,23 @@ void TFrmData::WaitForLoader()
     if (!m_pLoaderThread)
         return;
     m_pLoaderThread->Join();
-    LoaderDone(m_bLoaderPrepared.load());
+    LoaderDone(m_pLoaderThread.get());
+}
+
+void TFrmData::StartLoader()
+{
+    StopLoader();
+    auto* thread = new TLoadThread(*this);
+    m_pLoader.store(thread);
+    m_pLoaderThread.reset(thread);
+}
+
+void TFrmData::StopLoader()
+{
+    if (!m_pLoaderThread)
+        return;
+    m_pLoaderThread->Stop();
+    m_pLoaderThread->Join();
 }
 
 // ---------------------------------------------------------------- construction
@@ -201,6 +220,7 @@ TFrmData::TFrmData(const TFrmDataOptions& options, QObject* parent) : QObject(pa
 TFrmData::~TFrmData()
 {
     // The loader touches the views: it ends before they go.
+    StopLoader();
     m_pLoaderThread.reset();
     m_pLoader.store(nullptr);
     m_pHistory.reset(); // writes what is still waiting
@@ -300,11 +320,7 @@ void TFrmData::FormCreate()
                 playerlink::RunPlayerProgram(g_pSetting->Player_Caption, g_pSetting->PlayerPath);
         }
         // 4. The catalogue loader.
-        m_pLoaderThread.reset();
-        m_bLoaderPrepared.store(false);
-        auto* thread = new TLoadThread(*this);
-        m_pLoader.store(thread);
-        m_pLoaderThread.reset(thread);
+        StartLoader();
     } catch (const std::exception& e) {
         m_sCreateError = QString::fromUtf8(e.what());
         if (const auto* ex = dynamic_cast<const Exception*>(&e))
@@ -529,6 +545,11 @@ bool TFrmData::RunSql(const QString& sql, const QVariantList& params)
 
 void TFrmData::ReopenCatalogue()
 {
+    // The loader works on these views: it ends before they close, and the
+    // reopened views get their indexes prepared anew (the screens that need
+    // them wait for it, as at start-up).
+    const bool loaderStarted = m_pLoaderThread != nullptr;
+    StopLoader();
     CD_Song.Close();
     CD_Singer.Close();
     try {
@@ -538,6 +559,8 @@ void TFrmData::ReopenCatalogue()
         CD_Song.Close();
         CD_Singer.Close();
     }
+    if (loaderStarted)
+        StartLoader();
 }
 
 void TFrmData::FlushHistory()

@@ -41,7 +41,9 @@ public:
     virtual bool FindAndRestore(const QString& caption) = 0;
 };
 
-// The window link's answer (the station's default).
+// The window link's answer (the station's default): a start that finds no
+// other station claims the caption at once, so that a second start during
+// this one's loading meets it.
 class TLinkInstanceWindows : public IInstanceWindows
 {
 public:
@@ -86,16 +88,22 @@ class TLoadThread
 {
 public:
     explicit TLoadThread(TFrmData& module);
-    ~TLoadThread(); // waits for the work to end
+    ~TLoadThread(); // stops and waits for the work to end
     TLoadThread(const TLoadThread&) = delete;
     TLoadThread& operator=(const TLoadThread&) = delete;
     bool Finished() const { return m_bFinished.load(); }
+    // True when every index was prepared (valid once finished).
+    bool Succeeded() const { return m_bSucceeded.load(); }
+    // Asks the work to end after the index it is preparing.
+    void Stop() { m_bStop.store(true); }
     void Join();
 
 private:
     void Execute();
     TFrmData& m_module;
     const bool m_bSongs, m_bSingers; // the views were active when it started
+    std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bSucceeded{false};
     std::atomic<bool> m_bFinished{false};
     std::thread m_thread;
 };
@@ -118,7 +126,9 @@ public:
     // Runs a statement without a result set; false when it raised an error.
     bool RunSql(const QString& sql);
     bool RunSql(const QString& sql, const QVariantList& params);
-    // Closes CD_Song and CD_Singer and opens them again; an error leaves them closed.
+    // Closes CD_Song and CD_Singer and opens them again; an error leaves them
+    // closed. A loader at work is stopped first and, when the station had
+    // started one, a new one prepares the reopened views' indexes.
     void ReopenCatalogue();
 
     // ---- play queue ----
@@ -219,8 +229,13 @@ private:
     void ClearQueueEntries(bool filmsOnly);
     void RequestTerminate();
     void ShowError(const QString& message);
-    // Called on the GUI thread when the loader's indexes are ready.
-    void LoaderDone(bool ok);
+    // Starts a loader on the views as they are and makes it m_pLoader.
+    void StartLoader();
+    // Stops the loader at work and waits for it (m_pLoader stays as it is).
+    void StopLoader();
+    // Called on the GUI thread when a loader has finished; only the loader
+    // that is m_pLoader hands over.
+    void LoaderDone(TLoadThread* loader);
     // The date of a history row in the catalogue's dialect.
     QString HistoryDate() const;
 
@@ -229,7 +244,6 @@ private:
     TDataSetSettingRows m_settingRows{&Set};
     std::unique_ptr<TLoadThread> m_pLoaderThread;
     std::unique_ptr<THistoryWriter> m_pHistory;
-    std::atomic<bool> m_bLoaderPrepared{false};
     bool m_bTerminate = false;
     QString m_sCreateError;
     QString m_sQueueFolder;

@@ -1,9 +1,12 @@
 // Start-up of the station: data modules, form manager, main window, skin,
 // login, message loop. An error that nothing else took ends the program here.
+#include "catalogue/FrmData.h"
 #include "core/Exception.h"
 #include "core/Log.h"
 #include "core/Setting.h"
 #include "core/StartupStandIns.h"
+#include "core/Station.h"
+#include "core/StopSignals.h"
 #include "platform/Tick.h"
 #include "playback/PlayerLink.h"
 #include "playback/StationShot.h"
@@ -55,12 +58,16 @@ void UseInstallationFonts()
         setenv("FONTCONFIG_FILE", conf.c_str(), 0);
 }
 
+// An error that ends the start-up or the run: always written to the log
+// (Debug on or off: it is what a venue needs to see why the terminal is
+// dark) and to standard error, and shown where there is a display.
 void ReportFatal(const QString& message)
 {
-    if (!HasDisplay()) {
-        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    WriteLog(message, true);
+    std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    std::fflush(stderr);
+    if (!HasDisplay())
         return;
-    }
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message, QMessageBox::Ok);
     const int ms = ExitAfterMs();
     if (ms >= 0)
@@ -83,6 +90,9 @@ int VodMain(int argc, char** argv)
     app.setQuitOnLastWindowClosed(false);
     // Other programs' windows are found and switched to through the window link.
     playerlink::InstallWindowLink();
+    // A venue's shutdown closes the station as the main window's close does.
+    InstallStopSignals([] { CloseStation(false); });
+    int status = 0;
     try {
         // 3. Catalogue data module: settings, catalogue, first-instance check.
         CreateCatalogueModule();
@@ -107,19 +117,21 @@ int VodMain(int argc, char** argv)
                 });
             }
             app.exec();
+            // Loading asked the run to end (a diskless station without its
+            // queue folder): a supervisor sees the failure.
+            if (FrmData && FrmData->TerminateRequested())
+                status = 1;
         }
         // 6. Another instance runs: end quietly.
     } catch (const Exception& e) {
-        const QString text = QStringLiteral("全局异常,直接退出:") + e.Message();
-        WriteLog(text, false);
-        ReportFatal(text);
+        ReportFatal(QStringLiteral("全局异常,直接退出:") + e.Message());
+        status = 1;
     } catch (const std::exception& e) {
-        const QString text = QStringLiteral("全局异常,直接退出:") + QString::fromLocal8Bit(e.what());
-        WriteLog(text, false);
-        ReportFatal(text);
+        ReportFatal(QStringLiteral("全局异常,直接退出:") + QString::fromUtf8(e.what()));
+        status = 1;
     }
     FreeForms();
     FreeRoomServiceModule();
     FreeCatalogueModule();
-    return 0;
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "playback/FrmMediaPlayer.h"
 
+#include "core/Guard.h"
 #include "core/Helpers.h"
 #include "core/Log.h"
 #include "core/Setting.h"
@@ -113,7 +114,7 @@ void TFrmMediaPlayer::FormKeyDown(int& key)
         SwitchToWindow(top);
         PostVkKeyDown(top, key);
     } else {
-        DispatchKey(key);
+        RunGuarded(QStringLiteral("FrmMediaPlayer.FormKeyDown"), [key] { DispatchKey(key); });
     }
     key = 0;
 }
@@ -149,7 +150,9 @@ void TFrmMediaPlayer::FormDestroy()
         m_pLevelNames.clear();
         m_pKeyNames.clear();
         m_pEffectNames.clear();
-        // 4.-5. "logout" to the control server, then the link goes.
+        // 4.-5. "logout" to the control server, then the link goes. Every
+        // way the station closes (CloseStation, SIGTERM, the window manager)
+        // comes through here, so this is the one place it is said.
         if (g_pSetting && !g_pSetting->ControlServerIP.isEmpty())
             m_pUdp->SendLogout();
         SetServerLink(nullptr);

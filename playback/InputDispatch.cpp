@@ -3,6 +3,7 @@
 #include "catalogue/FrmData.h"
 #include "core/Exception.h"
 #include "core/Gbk.h"
+#include "core/Guard.h"
 #include "core/Hooks.h"
 #include "core/Log.h"
 #include "core/Setting.h"
@@ -243,8 +244,9 @@ void OnAppMessage(const TAppMessage& msg, bool& handled)
             else
                 main->Timer2()->stop();
         }
+        // A catalogue or queue that fails here is logged; the station goes on.
         if (msg.wParam != 1)
-            QueueNewSongs();
+            RunGuarded(n + QStringLiteral(".前台加歌"), QueueNewSongs);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <cstdio>
 #include <optional>
@@ -27,6 +28,10 @@ Overrides& Settings()
     static Overrides overrides;
     return overrides;
 }
+
+// The caption claimed by the second-start check until the main window
+// takes it over.
+QPointer<windowlink::LinkWindow> g_pClaim;
 
 StationMessageHook& Hook()
 {
@@ -200,9 +205,34 @@ void SetStationMessageHook(StationMessageHook hook)
     Hook() = std::move(hook);
 }
 
+bool ClaimStationCaption(const QString& caption)
+{
+    delete g_pClaim.data();
+    // Binding the caption's socket is atomic: of two starts, one wins.
+    auto* claim = new windowlink::LinkWindow(caption, nullptr, QCoreApplication::instance());
+    if (claim->IsRegistered()) {
+        g_pClaim = claim;
+        return true;
+    }
+    const QString error = claim->ErrorText();
+    delete claim;
+    if (windowlink::RestoreExistingInstance(caption))
+        return false;
+    std::fprintf(stderr, "window link: %s\n", qPrintable(error));
+    return true;
+}
+
 windowlink::LinkWindow* RegisterStationWindow(QWidget* mainWindow, const QString& caption)
 {
-    auto* link = windowlink::RegisterWindow(mainWindow, caption.isEmpty() ? ClientCaption() : caption);
+    const QString name = caption.isEmpty() ? ClientCaption() : caption;
+    windowlink::LinkWindow* link = nullptr;
+    if (g_pClaim && g_pClaim->Caption() == name) {
+        link = g_pClaim.data();
+        g_pClaim = nullptr;
+        link->SetTarget(mainWindow);
+    } else {
+        link = windowlink::RegisterWindow(mainWindow, name);
+    }
     QObject::connect(link, &windowlink::LinkWindow::MessageReceived, link, [](const windowlink::WindowMessage& m) {
         if (Hook())
             Hook()(m);

@@ -123,8 +123,16 @@ void InstallWindowLink();
 // are accepted and ignored. Without a hook the messages are dropped.
 using StationMessageHook = std::function<void(const windowlink::WindowMessage&)>;
 void SetStationMessageHook(StationMessageHook hook);
+// The second-start check. Claims the caption for this start at once, before
+// any window exists, so that a second start meets this one even while it is
+// still loading; the main window takes the claim over when it registers.
+// When a live window already holds the caption, that window is asked to come
+// forward and the result is false (this start should end). When the window
+// link cannot be used at all the start goes on unclaimed (true).
+bool ClaimStationCaption(const QString& caption);
 // Registers the station's main window under the caption (Client_Caption
-// unless given) and hands its messages to the hook.
+// unless given), taking over this process's claim of that caption, and hands
+// its messages to the hook.
 windowlink::LinkWindow* RegisterStationWindow(QWidget* mainWindow, const QString& caption = QString());
 // True for the messages the player and the add-song program post.
 bool IsPlayerReport(uint32_t message);

@@ -1,6 +1,7 @@
 #include "screens/FrmSelect.h"
 
 #include "catalogue/FrmData.h"
+#include "core/Guard.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "platform/keys/VirtualKeys.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QTimer>
 #include <functional>
 #include <mutex>
@@ -165,11 +167,13 @@ void TFrmSelect::DeleteFocused()
     const int row = m_pList->CurFocus();
     if (!ChooseRow(row) || !FrmData)
         return;
+    // The now-playing refresh pauses while the queue changes and resumes
+    // also when the change fails.
     TimerPlaying->stop();
+    const auto resume = qScopeGuard([this] { TimerPlaying->start(); });
     FrmData->DeleteCurrent();
     m_pList->Refresh();
     m_pList->SetCurFocus(std::max(row - 1, 0));
-    TimerPlaying->start();
 }
 
 void TFrmSelect::MoveFocusedToFront()
@@ -178,10 +182,10 @@ void TFrmSelect::MoveFocusedToFront()
     if (!ChooseRow(row) || !FrmData)
         return;
     TimerPlaying->stop();
+    const auto resume = qScopeGuard([this] { TimerPlaying->start(); });
     FrmData->MoveToFront();
     m_pList->Refresh();
     m_pList->SetCurFocus(row);
-    TimerPlaying->start();
 }
 
 void TFrmSelect::SaveFocused()
@@ -222,11 +226,12 @@ void TFrmSelect::RowButton(TSubTitle* label, void (TFrmSelect::*action)())
 {
     if (!label || !ChooseRow(label->Tag))
         return;
-    // The action runs after the click, as a key of the screen would.
+    // The action runs after the click, as a key of the screen would, under
+    // the same guard as the screen's keys.
     QPointer<TFrmSelect> self(this);
     QTimer::singleShot(0, this, [self, action] {
         if (self && self->m_pList)
-            (self.data()->*action)();
+            RunGuarded(QStringLiteral("FrmSelect.RowButton"), [&self, action] { (self.data()->*action)(); });
     });
 }
 

@@ -1,12 +1,11 @@
 #include "screens/RowLabels.h"
 
+#include "core/Guard.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormXML.h"
 #include "ui/SubTitle.h"
-#include "ui/UiStation.h"
 
 #include <QTimer>
-#include <exception>
 
 int BindRowLabels(TKVFormXML& form, TItemList& list, int column, const QString& prefix,
                   const std::function<void(TSubTitle*)>& click, const std::function<void(TSubTitle*)>& each)
@@ -37,12 +36,6 @@ QTimer* MakeScreenTimer(QObject* owner, int milliseconds, const QString& name, s
 {
     auto* timer = new QTimer(owner);
     timer->setInterval(milliseconds);
-    QObject::connect(timer, &QTimer::timeout, owner, [name, tick = std::move(tick)] {
-        try {
-            tick();
-        } catch (const std::exception& e) {
-            UiLog(name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
-        }
-    });
+    QObject::connect(timer, &QTimer::timeout, owner, [name, tick = std::move(tick)] { RunGuarded(name, tick); });
     return timer;
 }

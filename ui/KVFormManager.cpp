@@ -61,6 +61,7 @@ TKVFormManager::TKVFormManager(QObject* owner) : QObject(owner)
 
 TKVFormManager::~TKVFormManager()
 {
+    delete m_pErrorScreen.data();
     if (g_pFrmManager == this)
         g_pFrmManager = nullptr;
 }
@@ -161,25 +162,61 @@ QString TKVFormManager::SkinErrorText(const QDomNode& node, const QString& messa
 // ---- loading ----
 
 // Skin files may declare a legacy encoding (gb2312, GBK); those are read as
-// GBK. Everything else is left to the XML reader.
-static bool ParseSkin(QDomDocument& document, const QByteArray& bytes)
+// GBK. Everything else is left to the XML reader, which refuses documents
+// that expand entities beyond its limit. An error gives "line:column: reason".
+static bool ParseSkin(QDomDocument& document, const QByteArray& bytes, QString& error)
 {
     static const QRegularExpression declaration(
         QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([^\"']+)[\"']"));
     const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(bytes.left(200)));
-    if (match.hasMatch()) {
-        const QString encoding = match.captured(1).toLower();
-        if (!encoding.startsWith(QLatin1String("utf")))
-            return bool(document.setContent(ToWide(bytes)));
-    }
-    return bool(document.setContent(bytes));
+    QString message;
+    int line = 0;
+    int column = 0;
+    bool ok = false;
+    if (match.hasMatch() && !match.captured(1).toLower().startsWith(QLatin1String("utf")))
+        ok = document.setContent(ToWide(bytes), &message, &line, &column);
+    else
+        ok = document.setContent(bytes, &message, &line, &column);
+    if (!ok)
+        error = QStringLiteral("%1:%2: %3").arg(line).arg(column).arg(message);
+    return ok;
+}
+
+// Reads and parses the skin file; gives the error ("file:line:column: reason"
+// or "file: reason") when it cannot be used.
+static QString ReadSkin(QDomDocument& document, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return path + QStringLiteral(": ") + file.errorString();
+    // A skin file is a few hundred kilobytes; the document takes about twenty
+    // times its size in memory, so a huge file is refused before it is read.
+    if (file.size() > kMaxSkinFileBytes)
+        return path + QStringLiteral(": %1 bytes, more than the %2 a skin file may have")
+                          .arg(file.size())
+                          .arg(kMaxSkinFileBytes);
+    QString error;
+    if (!ParseSkin(document, file.read(kMaxSkinFileBytes + 1), error))
+        return path + QLatin1Char(':') + error;
+    return QString();
+}
+
+void TKVFormManager::ShowSkinError(const QString& error)
+{
+    m_sSkinError = error;
+    // Written whether Debug is on or not: the station cannot serve guests.
+    WriteLog(QStringLiteral("皮肤文件错误:") + error, true);
+    DebugOutput(QStringLiteral("皮肤文件错误:") + error);
+    delete m_pErrorScreen.data();
+    m_pErrorScreen = new TSkinErrorScreen(error);
+    m_pErrorScreen->setAttribute(Qt::WA_DeleteOnClose);
+    m_pErrorScreen->show();
 }
 
 bool TKVFormManager::SkinHasPortal(const QString& path)
 {
-    QFile file(path);
     QDomDocument document;
-    if (!file.open(QIODevice::ReadOnly) || !ParseSkin(document, file.readAll()))
+    if (!ReadSkin(document, path).isEmpty())
         return false;
     return !document.firstChildElement(QStringLiteral("root")).firstChildElement(QStringLiteral("portal")).isNull();
 }
@@ -189,17 +226,23 @@ void TKVFormManager::LoadSkin(const QString& path)
     m_pDocument = QDomDocument();
     m_pPortal = QDomElement();
     m_pPublicButtons = QDomElement();
+    m_sSkinError.clear();
+    delete m_pErrorScreen.data();
     m_sSkinFile = path;
     const QFileInfo info(path);
     m_sSkinFolder = info.absolutePath();
     if (!m_sSkinFolder.endsWith(QLatin1Char('/')))
         m_sSkinFolder += QLatin1Char('/');
 
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        // A file that does not parse is not reported: the lookups find nothing.
-        if (!ParseSkin(m_pDocument, file.readAll()))
-            m_pDocument = QDomDocument();
+    // A skin that cannot be used shows the error instead of the portal; the
+    // lookups then find nothing.
+    QString error = ReadSkin(m_pDocument, path);
+    if (error.isEmpty() && SelectNode(QStringLiteral("root/portal")).isNull())
+        error = path + QStringLiteral(": no root/portal element");
+    if (!error.isEmpty()) {
+        m_pDocument = QDomDocument();
+        ShowSkinError(error);
+        return;
     }
 
     const QDomElement portal = SelectNode(QStringLiteral("root/portal"));

@@ -3,6 +3,8 @@
 // portal rectangle and the list of open screens (oldest first), creates the
 // screen class that a skin node's element name names, and performs the
 // actions of skin buttons. There is one, g_pFrmManager.
+#include "ui/SkinErrorScreen.h"
+
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
@@ -13,6 +15,9 @@
 #include <functional>
 
 class TKVFormXML;
+
+// The largest skin file the manager reads (4 MB; a skin is a few hundred KB).
+constexpr qint64 kMaxSkinFileBytes = 4 * 1024 * 1024;
 
 // Creates a screen of one class (hidden, not yet given its node).
 using TScreenFactory = std::function<TKVFormXML*()>;
@@ -77,10 +82,17 @@ public:
     QString SkinErrorText(const QDomNode& node, const QString& message) const;
 
     // ---- operations ----
+    // Loads the skin file and shows the portal. A file that is missing, too
+    // large, does not parse or has no portal shows the skin error screen
+    // instead (and logs the error); the lookups then find nothing.
     void LoadSkin(const QString& path);
     // Whether the file is a skin that can be shown: it reads, parses and has
     // a portal.
     static bool SkinHasPortal(const QString& path);
+    // The last load's error ("file:line:column: reason"; empty: none) and its
+    // error screen while it is open.
+    QString SkinError() const { return m_sSkinError; }
+    TSkinErrorScreen* SkinErrorScreen() const { return m_pErrorScreen; }
     TKVFormXML* ShowNode(const QDomElement& node, bool show);
     virtual bool ButtonAction(const QDomElement& screenNode, const QDomElement& button);
 
@@ -151,9 +163,12 @@ private:
     // Builds an open screen anew; a skin error is logged and leaves it as it is.
     void Rebuild(TKVFormXML* screen);
     void Prune();
+    void ShowSkinError(const QString& error);
 
     QString m_sSkinFile;
     QString m_sSkinFolder;
+    QString m_sSkinError;
+    QPointer<TSkinErrorScreen> m_pErrorScreen;
 };
 
 extern TKVFormManager* g_pFrmManager;

@@ -1,6 +1,7 @@
 #include "ui/KVFormXML.h"
 
 #include "core/Exception.h"
+#include "core/Guard.h"
 #include "core/Hooks.h"
 #include "core/IniFile.h"
 #include "core/Setting.h"
@@ -8,6 +9,7 @@
 #include "platform/keys/VirtualKeys.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
+#include "ui/OutsideClose.h"
 #include "ui/SkinFlash.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
@@ -76,13 +78,8 @@ TKVFormXML::TKVFormXML(QWidget* parent) : TKVFormBase(parent)
     connect(m_pAutoClose, &QTimer::timeout, this, [this] { m_pAutoCloseTimer(); });
     TimerPlaying = new QTimer(this);
     TimerPlaying->setInterval(2000);
-    connect(TimerPlaying, &QTimer::timeout, this, [this] {
-        try {
-            TimerPlayingTimer();
-        } catch (const std::exception& e) {
-            UiLog(QStringLiteral("TimerPlaying: ") + QString::fromUtf8(e.what()));
-        }
-    });
+    connect(TimerPlaying, &QTimer::timeout, this,
+            [this] { RunGuarded(objectName() + QStringLiteral(".TimerPlaying"), [this] { TimerPlayingTimer(); }); });
 }
 
 TKVFormXML::~TKVFormXML()
@@ -635,14 +632,12 @@ void TKVFormXML::KeyDown(int key)
 {
     if (key == 0)
         return;
-    try {
+    RunGuarded(objectName() + QStringLiteral(".KeyDown"), [this, &key] {
         if (OnKeyDown)
             OnKeyDown(this, key);
         else
             FormKeyDown(key);
-    } catch (const std::exception& e) {
-        UiLog(objectName() + QStringLiteral(": ") + QString::fromUtf8(e.what()));
-    }
+    });
 }
 
 void TKVFormXML::ControlClick(QWidget* control)
@@ -766,6 +761,12 @@ bool TKVFormXML::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return TKVFormBase::eventFilter(watched, event);
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!EndStationOnOutsideClose(event))
+        TKVFormXML::closeEvent(event);
 }
 
 void TFrmMain::FormKeyDown(int& key)

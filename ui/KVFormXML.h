@@ -96,11 +96,15 @@ private:
     bool m_bShowing = false;
 };
 
-// The portal screen: ignores the POINT key unless the station is in test mode.
+// The portal screen: ignores the POINT key unless the station is in test
+// mode. Closed from the window manager it ends the station.
 class TFrmMain : public TKVFormXML
 {
     Q_OBJECT
 public:
     explicit TFrmMain(QWidget* parent = nullptr) : TKVFormXML(parent) {}
     void FormKeyDown(int& key) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 };

@@ -1,5 +1,7 @@
 #include "ui/SubTitle.h"
 
+#include "core/Guard.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
@@ -7,6 +9,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+
+namespace {
+
+// The label's click handlers run under the station's handler guard: an error
+// in the database or device work a click starts is logged and goes no further.
+template <typename Work> void GuardHandler(const TSubTitleLabel* label, const char* handler, Work&& work)
+{
+    const QWidget* screen = label->window();
+    RunGuarded((screen ? screen->objectName() : QString()) + u'.' + label->objectName() + u'.' + QLatin1String(handler),
+               std::forward<Work>(work));
+}
+
+} // namespace
 
 QColor WinColor(int value)
 {
@@ -321,7 +336,7 @@ void TSubTitleLabel::mousePressEvent(QMouseEvent* event)
     m_bDoubleClicked = false;
     QPointer<TSubTitleLabel> self(this);
     if (OnMouseDown)
-        OnMouseDown(this, event);
+        GuardHandler(this, "OnMouseDown", [&] { OnMouseDown(this, event); });
     if (self)
         event->accept();
 }
@@ -334,9 +349,9 @@ void TSubTitleLabel::mouseDoubleClickEvent(QMouseEvent* event)
     m_bDoubleClicked = true;
     QPointer<TSubTitleLabel> self(this);
     if (OnMouseDown)
-        OnMouseDown(this, event);
+        GuardHandler(this, "OnMouseDown", [&] { OnMouseDown(this, event); });
     if (self && OnDblClick)
-        OnDblClick(this);
+        GuardHandler(this, "OnDblClick", [&] { OnDblClick(this); });
 }
 
 void TSubTitleLabel::mouseReleaseEvent(QMouseEvent* event)
@@ -345,9 +360,9 @@ void TSubTitleLabel::mouseReleaseEvent(QMouseEvent* event)
     m_bPressed = false;
     QPointer<TSubTitleLabel> self(this);
     if (OnMouseUp)
-        OnMouseUp(this, event);
+        GuardHandler(this, "OnMouseUp", [&] { OnMouseUp(this, event); });
     if (self && click && OnClick)
-        OnClick(this);
+        GuardHandler(this, "OnClick", [&] { OnClick(this); });
 }
 
 void TSubTitleLabel::mouseMoveEvent(QMouseEvent* event)

@@ -681,7 +681,9 @@ public:
         // made before it began counts.
         if (m_bSeries)
             return m_bStaleAtSeries;
-        return m_table.IsOpen() && m_table.ChangeStamp() != m_stamp;
+        // A load that failed (the file unreadable for a moment) left the table
+        // closed: the next access tries again rather than staying dead.
+        return !m_table.IsOpen() || m_table.ChangeStamp() != m_stamp;
     }
 
     void BeginUpdates() override

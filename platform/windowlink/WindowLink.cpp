@@ -530,6 +530,12 @@ bool LinkWindow::Register()
     return true;
 }
 
+void LinkWindow::SetTarget(QWidget* target)
+{
+    m_pTarget = target;
+    setParent(target);
+}
+
 WindowHandle LinkWindow::Handle() const
 {
     if (!IsRegistered())

@@ -165,6 +165,9 @@ public:
     const QString& ErrorText() const { return m_sError; }
     const QString& Caption() const { return m_sCaption; }
     QWidget* Target() const { return m_pTarget; }
+    // Hands the registration to a window (a caption claimed before its
+    // window existed): requests then act on it and it owns the link.
+    void SetTarget(QWidget* target);
     WindowHandle Handle() const;
 
     // Computes the answer of a copy-data record; without one the answer is 0.

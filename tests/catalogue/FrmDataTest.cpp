@@ -271,6 +271,41 @@ TEST(FrmData, LoaderHandOverArrivesThroughTheEventLoop)
     EXPECT_FALSE(data->LoaderRunning());
 }
 
+// The add-song program's message and the control server's "refresh db"
+// reopen the catalogue at any moment, also while the loader still prepares
+// the indexes: the loader state must end cleared, with the reopened views
+// indexed, whatever moment the reopen hit.
+TEST(FrmData, ReopenWhileTheLoaderRunsLeavesNoStuckLoader)
+{
+    Installation in;
+    AddSongs(in, 20000);
+    auto data = in.Open();
+    int reopenedWhileLoading = 0;
+    for (int i = 0; i < 3 && data->LoaderRunning(); ++i) {
+        data->ReopenCatalogue();
+        ++reopenedWhileLoading;
+        QThread::msleep(5);
+    }
+    EXPECT_GT(reopenedWhileLoading, 0) << "the loader finished before the first reopen";
+    EXPECT_TRUE(data->LoaderRunning()) << "a reopen starts a loader for the reopened views";
+    for (int i = 0; i < 3000 && data->LoaderRunning(); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (data->LoaderRunning())
+            QThread::msleep(10);
+    }
+    EXPECT_FALSE(data->LoaderRunning());
+    ASSERT_TRUE(data->CD_Song.Active());
+    EXPECT_EQ(data->CD_Song.RecordCount(), 20000);
+    for (const QString& list : TFrmData::SongIndexLists())
+        EXPECT_TRUE(data->CD_Song.IsIndexPrepared(list)) << qPrintable(list);
+
+    // A reopen once everything is loaded runs the loader once more.
+    data->ReopenCatalogue();
+    data->WaitForLoader();
+    EXPECT_FALSE(data->LoaderRunning());
+    EXPECT_EQ(data->CD_Singer.IndexFieldNames(), QStringLiteral("Times"));
+}
+
 TEST(FrmData, DestroyedWhileTheLoaderRuns)
 {
     Installation in;

@@ -1,6 +1,7 @@
 // The ordered-songs and sung-songs screens on a real order.dbf: moving to
 // the front, deleting, dragging to swap, favourites and singing again.
 #include "ScreenFixture.h"
+#include "core/Gbk.h"
 #include "core/KeyMap.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
@@ -12,6 +13,7 @@
 #include "ui/SubTitle.h"
 #include "ui/UiStation.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -242,4 +244,82 @@ TEST_F(QueueScreenTest, SungFavouritesLine)
     screen->TimerMsgTimer();
     EXPECT_TRUE(msg->isHidden());
     EXPECT_TRUE(QueueSongs().isEmpty());
+}
+
+// Every action of the two queue screens, by row button, list row and key, on a
+// queue file that cannot be read at that moment: the error is logged and goes
+// no further, and the screens work again once the file is back.
+TEST_F(QueueScreenTest, QueueFailuresUnderEveryActionAreLoggedAndTheScreensGoOn)
+{
+    Queue(4);
+    SingFront();
+    const QString path = m_pData->m_pOrder->DbfFile();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    // Emptied in place (no header at all), then written back.
+    const auto breakQueue = [&] {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.close();
+    };
+    const auto mendQueue = [&] {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(good);
+        file.close();
+    };
+    const auto failures = [this] {
+        QFile log(m_sExe + QStringLiteral("LogVod.txt"));
+        return log.open(QIODevice::ReadOnly) ? ToWide(log.readAll()).count(QStringLiteral(" 出错:")) : 0;
+    };
+
+    auto* ordered = qobject_cast<TFrmSelect*>(Open(QStringLiteral("frmorder")));
+    ASSERT_NE(ordered, nullptr);
+    int expected = failures();
+    for (const char* button : {"first1", "delete1", "mylove1"}) {
+        breakQueue();
+        QTest::mouseClick(Label(ordered, QString::fromLatin1(button)), Qt::LeftButton);
+        Settle();
+        EXPECT_GT(failures(), expected) << button;
+        expected = failures();
+        mendQueue();
+    }
+    // A row button's action runs after the click: the file breaks in between.
+    for (const char* button : {"first1", "delete1"}) {
+        QTest::mouseClick(Label(ordered, QString::fromLatin1(button)), Qt::LeftButton);
+        breakQueue();
+        Settle();
+        EXPECT_GT(failures(), expected) << button;
+        expected = failures();
+        mendQueue();
+    }
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_Delete}) {
+        ordered->m_pList->SetCurFocus(1);
+        breakQueue();
+        QTest::keyClick(ordered, key);
+        Settle();
+        EXPECT_GT(failures(), expected) << key;
+        expected = failures();
+        mendQueue();
+    }
+    EXPECT_TRUE(ordered->TimerPlaying->isActive());
+    QTest::mouseClick(Label(ordered, QStringLiteral("first2")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs().first(), m_aSongs[3]);
+    ordered->close();
+    Settle();
+
+    auto* sung = qobject_cast<TFrmSing*>(Open(QStringLiteral("sing")));
+    ASSERT_NE(sung, nullptr);
+    for (const char* label : {"reorder0", "songname0"}) {
+        breakQueue();
+        QTest::mouseClick(Label(sung, QString::fromLatin1(label)), Qt::LeftButton);
+        Settle();
+        EXPECT_GT(failures(), expected) << label;
+        expected = failures();
+        mendQueue();
+    }
+    QTest::mouseClick(Label(sung, QStringLiteral("reorder0")), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(QueueSongs().last(), m_aSongs[0]);
 }

@@ -3,11 +3,16 @@
 #include "UiTestUtil.h"
 #include "core/Exception.h"
 #include "core/Gbk.h"
+#include "core/Station.h"
 #include "platform/keys/VirtualKeys.h"
 #include "ui/FlashControl.h"
 
+#include <QCloseEvent>
 #include <QFile>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace uitest;
 
@@ -107,16 +112,95 @@ TEST_F(UiTest, NodePathsButtonsAndKeyWords)
     EXPECT_TRUE(m_pManager->FindButtonByKey(portal, 0).isNull());
 }
 
-TEST_F(UiTest, BrokenSkinFileShowsNothingAndFindsNothing)
+// A skin file the station cannot use shows a plain error screen naming the
+// file and the line instead of leaving the screen black, logs the error (Debug
+// off) and finds nothing.
+TEST_F(UiTest, UnusableSkinFileShowsTheErrorScreenAndFindsNothing)
 {
-    WriteSkin("<root><portal left=\"0\" top=\"0\" width=\"800\"");
-    m_pManager->LoadSkin(m_sSkin + "buttons.xml");
-    EXPECT_EQ(m_pManager->TopScreen(), nullptr);
-    EXPECT_TRUE(m_pManager->SelectNode("root").isNull());
-    EXPECT_EQ(m_pManager->ShowPortal(), nullptr);
+    ResetLogForTests();
+    const QString file = m_sSkin + "buttons.xml";
+    const auto load = [&](const QString& text) {
+        WriteSkin(text);
+        m_pManager->LoadSkin(file);
+        EXPECT_EQ(m_pManager->TopScreen(), nullptr);
+        EXPECT_TRUE(m_pManager->SelectNode("root").isNull());
+        EXPECT_EQ(m_pManager->ShowPortal(), nullptr);
+        TSkinErrorScreen* screen = m_pManager->SkinErrorScreen();
+        EXPECT_TRUE(screen && screen->isVisible());
+        return screen ? screen->Text() : QString();
+    };
+    // Cut off in the middle of the third line.
+    EXPECT_TRUE(load("<root>\n<portal left=\"0\" top=\"0\">\n<b width=\"800\"").contains(file + ":3:"))
+        << m_pManager->SkinError().toStdString();
+    // Entities that expand a few bytes into gigabytes are refused.
+    QString bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE root [\n<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">\n";
+    for (char c = 'b'; c <= 'k'; ++c)
+        bomb += QString("<!ENTITY %1 \"&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;\">\n").arg(c).arg(QChar(c - 1));
+    bomb += "]>\n<root><portal left=\"0\" top=\"0\" caption=\"&k;\"/></root>\n";
+    EXPECT_TRUE(load(bomb).contains(file + ":")) << m_pManager->SkinError().toStdString();
+    // Well formed, but without a portal.
+    EXPECT_TRUE(load("<root><public/></root>").contains("root/portal"));
+    // A file over the limit is refused before it is read.
+    EXPECT_TRUE(load("<root><portal/>" + QString(int(kMaxSkinFileBytes), ' ') + "</root>").contains("bytes"));
+    QFile log(m_sExe + "LogVod.txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ToWide(log.readAll()).count(file + ":"), 4);
 
     m_pManager->LoadSkin(m_sSkin + "missing.xml");
-    EXPECT_EQ(m_pManager->TopScreen(), nullptr);
+    EXPECT_TRUE(m_pManager->SkinError().contains("missing.xml"));
+    // A usable skin replaces the error screen by the portal.
+    QPointer<TSkinErrorScreen> error = m_pManager->SkinErrorScreen();
+    LoadSkin(OrderingPortal(), PublicPart());
+    FlushEvents();
+    EXPECT_TRUE(error.isNull());
+    EXPECT_TRUE(m_pManager->SkinError().isEmpty());
+    EXPECT_NE(m_pManager->TopScreen(), nullptr);
+}
+
+// The close request of the window manager as the window system delivers it:
+// a spontaneous close event on the widget's window.
+static void WindowSystemClose(QWidget* widget)
+{
+    ASSERT_TRUE(widget->windowHandle());
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    QCoreApplication::sendEvent(widget->windowHandle(), &close);
+}
+
+// The window manager closing the portal (or the skin error screen) ends the
+// station in order, as CloseStation does; the program's own closes do not.
+TEST_F(UiTest, WindowManagerCloseOfThePortalEndsTheStation)
+{
+    ResetLogForTests();
+    QStringList steps;
+    SetStationClosers({[&] {
+                           steps << "screens";
+                           m_pManager->CloseAll();
+                       },
+                       [&] { steps << "queue"; }, [&] { steps << "main"; }});
+    LoadSkin(OrderingPortal(), PublicPart());
+    QPointer<TKVFormXML> portal = m_pManager->TopScreen();
+    ASSERT_TRUE(portal);
+    ASSERT_NE(m_pManager->ShowOrderSong(), nullptr);
+    FlushEvents();
+    m_pManager->CloseToPortal(); // the program's close of a screen
+    FlushEvents();
+    EXPECT_TRUE(steps.isEmpty());
+
+    WindowSystemClose(portal);
+    FlushEvents();
+    EXPECT_EQ(steps, QStringList({"screens", "queue", "main"}));
+    EXPECT_TRUE(portal.isNull() || !portal->isVisible());
+
+    steps.clear();
+    WriteSkin("<root>");
+    m_pManager->LoadSkin(m_sSkin + "buttons.xml");
+    TSkinErrorScreen* error = m_pManager->SkinErrorScreen();
+    ASSERT_NE(error, nullptr);
+    WindowSystemClose(error);
+    FlushEvents();
+    EXPECT_EQ(steps, QStringList({"screens", "queue", "main"}));
+    SetStationClosers({});
 }
 
 TEST_F(UiTest, SkinDeclaredAsGbkIsRead)
