@@ -15,6 +15,7 @@
 #include "ui/UiHooks.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -225,13 +226,23 @@ TEST_F(GuestRoadTest, ARowIsMarkedOnlyWhenItsSongWasOrdered)
     const QString shown = Text(row);
     const QColor normal = row->FontColor();
 
-    // The queue cannot take it: no mark, no chosen colour, and the row can be
-    // chosen again.
-    m_pData->m_pOrder->Close();
+    // The queue cannot take it (its file is emptied under the station, as a
+    // failing disk would leave it): no mark, no chosen colour, and the row can
+    // be chosen again once the file is back. A merely closed queue is not
+    // enough: the station opens it again when a guest orders.
+    QFile file(m_pData->m_pOrder->DbfFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.close();
     guest::TapOn(row);
+    Settle();
     EXPECT_EQ(Text(row), shown);
     EXPECT_EQ(row->FontColor(), normal);
-    m_pData->m_pOrder->Open();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(good);
+    file.close();
     EXPECT_TRUE(QueueSongs().isEmpty());
 
     // Priced songs are refused in hotel mode, the same way.
