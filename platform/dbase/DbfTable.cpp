@@ -163,13 +163,13 @@ public:
         if (::timer_create(CLOCK_MONOTONIC, &ev, &m_timer) != 0)
             return;
         m_bArmed = true;
-        struct itimerspec spec
+        struct itimerspec when
         {
         };
-        spec.it_value.tv_sec = time_t(ms / 1000);
-        spec.it_value.tv_nsec = long(ms % 1000) * 1000000L;
-        spec.it_interval.tv_nsec = 20 * 1000000L;
-        ::timer_settime(m_timer, 0, &spec, nullptr);
+        when.it_value.tv_sec = time_t(ms / 1000);
+        when.it_value.tv_nsec = long(ms % 1000) * 1000000L;
+        when.it_interval.tv_nsec = 20 * 1000000L;
+        ::timer_settime(m_timer, 0, &when, nullptr);
     }
     ~LockTimer()
     {
