@@ -17,18 +17,29 @@ cmake --build "$build" --target fuzz_all -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
-status=0
-for bin in "$build"/tests/fuzz/fuzz_*; do
-  [ -f "$bin" ] && [ -x "$bin" ] || continue
+# Each target runs for its full time; as many run at once as there are cores.
+run_one() {
+  local bin=$1 name corpus seeds
   name=$(basename "$bin")
   corpus="$build/corpus/$name"; mkdir -p "$corpus"
   seeds="$root/tests/fuzz/seeds/${name#fuzz_}"
-  echo "fuzz: $name for ${seconds}s"
-  if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$build/" "$corpus" \
+  if "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$build/" "$corpus" \
         $( [ -d "$seeds" ] && echo "$seeds" ) >"$build/$name.log" 2>&1; then
-    echo "fuzz: $name FAILED"; tail -n 60 "$build/$name.log"; status=1
+    echo "fuzz: $name for ${seconds}s: $(tail -n 1 "$build/$name.log")"
   else
-    tail -n 1 "$build/$name.log"
+    echo "fuzz: $name FAILED"; tail -n 60 "$build/$name.log"; return 1
   fi
+}
+jobs_max=$(nproc)
+pids=()
+for bin in "$build"/tests/fuzz/fuzz_*; do
+  [ -f "$bin" ] && [ -x "$bin" ] || continue
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs_max" ]; do sleep 1; done
+  run_one "$bin" &
+  pids+=($!)
+done
+status=0
+for pid in "${pids[@]}"; do
+  wait "$pid" || status=1
 done
 exit $status
