@@ -7,6 +7,8 @@
 #include "ui/InputChars.h"
 #include "ui/UiStation.h"
 
+#include <QWidget>
+
 QChar LetterOfKey(int key)
 {
     const TKeyMap& keys = UiKeys();
