@@ -8,6 +8,7 @@
 #include <QString>
 
 class DataSet;
+class QObject;
 class TItemList;
 
 // Registers the song selection screens with the form manager's factory
