@@ -7,6 +7,7 @@
 #include "tests/playback/PlayerProcess.h"
 #include "tests/utilities/LockFixture.h"
 
+#include <QPointer>
 #include <QTimer>
 
 using namespace udptest;
@@ -67,7 +68,7 @@ protected:
 TEST_F(ServerCommandsTest, WarningThenEndThenBeginWalkTheLockStates)
 {
     Command({"time", "warry", "10"});
-    TFrmLock* warning = OpenLock();
+    QPointer<TFrmLock> warning = OpenLock();
     ASSERT_NE(warning, nullptr);
     EXPECT_TRUE(warning->InputAllowed);
     EXPECT_TRUE(warning->CloseTimerActive());
@@ -78,10 +79,10 @@ TEST_F(ServerCommandsTest, WarningThenEndThenBeginWalkTheLockStates)
 
     // The end replaces the warning with the locked screen.
     Command({"time", "end"});
-    TFrmLock* locked = OpenLock();
+    QPointer<TFrmLock> locked = OpenLock();
     ASSERT_NE(locked, nullptr);
     EXPECT_NE(locked, warning);
-    EXPECT_FALSE(warning->isVisible());
+    EXPECT_FALSE(warning && warning->isVisible());
     EXPECT_FALSE(locked->InputAllowed);
     EXPECT_EQ(locked->Prompt(), QStringLiteral("包厢时间已到"));
     EXPECT_TRUE(m_pMain->m_bLocked);
@@ -94,7 +95,7 @@ TEST_F(ServerCommandsTest, WarningThenEndThenBeginWalkTheLockStates)
 
     Command({"time", "begin"});
     EXPECT_EQ(OpenLock(), nullptr);
-    EXPECT_FALSE(locked->isVisible());
+    EXPECT_FALSE(locked && locked->isVisible());
     EXPECT_FALSE(m_pMain->m_bLocked);
     EXPECT_EQ(Player("text "), QStringLiteral("text 1"));
     EXPECT_EQ(m_pManager->TopScreen()->objectName(), QStringLiteral("portal"));
@@ -105,7 +106,7 @@ TEST_F(ServerCommandsTest, AGuestsPasswordScreenDoesNotKeepTheTimeEndOut)
     m_pManager->ShowShutdownLock();
     ASSERT_NE(OpenLock(), nullptr);
     Command({"time", "end"});
-    TFrmLock* locked = OpenLock();
+    QPointer<TFrmLock> locked = OpenLock();
     ASSERT_NE(locked, nullptr);
     EXPECT_FALSE(locked->InputAllowed);
     EXPECT_TRUE(m_pMain->m_bLocked);
@@ -118,7 +119,7 @@ TEST_F(ServerCommandsTest, LockAndUnlock)
     EXPECT_TRUE(PlayerQuiet(QStringLiteral("text ")));
 
     Command({"cmd", "lock"});
-    TFrmLock* locked = OpenLock();
+    QPointer<TFrmLock> locked = OpenLock();
     ASSERT_NE(locked, nullptr);
     EXPECT_FALSE(locked->InputAllowed);
     EXPECT_EQ(locked->Prompt(), QStringLiteral("包厢已锁定"));
@@ -152,7 +153,7 @@ TEST_F(ServerCommandsTest, ShutdownCountsDownThenLocksAndStopsThePlayer)
 
     Command({"cmd", "shutdown", "1"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return OpenLock() != nullptr; }, 3000));
-    TFrmLock* lock = OpenLock();
+    QPointer<TFrmLock> lock = OpenLock();
     EXPECT_FALSE(m_pLink->ShutTimer->isActive());
     EXPECT_FALSE(lock->InputAllowed);
     EXPECT_TRUE(lock->ShowTimer->isActive());
@@ -202,7 +203,7 @@ TEST_F(ServerCommandsTest, SwitchingFunctionsOnPostsTheirKeyAndOffGoesBackToTheP
 
     // A locked room keeps its lock screen.
     Command({"cmd", "lock"});
-    TFrmLock* locked = OpenLock();
+    QPointer<TFrmLock> locked = OpenLock();
     Command({"sex", "0"});
     EXPECT_EQ(m_pSetting->Sex, QStringLiteral("0"));
     EXPECT_EQ(OpenLock(), locked);

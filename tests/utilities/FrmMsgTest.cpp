@@ -3,6 +3,7 @@
 // replaces the text of the open one.
 #include "tests/utilities/LockFixture.h"
 
+#include <QPointer>
 #include <QElapsedTimer>
 
 using namespace locktest;
@@ -10,7 +11,7 @@ using namespace locktest;
 namespace {
 TKVFormXML* MessageScreen(TKVFormManager& manager)
 {
-    TKVFormXML* top = manager.TopScreen();
+    QPointer<TKVFormXML> top = manager.TopScreen();
     return top && top->objectName() == QLatin1String("frmmsg") ? top : nullptr;
 }
 } // namespace
@@ -19,7 +20,7 @@ TEST_F(LockTest, AMessageGoesAfterThreeSecondsAndASecondOneReplacesItsText)
 {
     LoadLockSkin();
     ShowMessageText(QStringLiteral("下单成功!"));
-    TKVFormXML* screen = MessageScreen(*m_pManager);
+    QPointer<TKVFormXML> screen = MessageScreen(*m_pManager);
     ASSERT_NE(screen, nullptr);
     auto* message = qobject_cast<TFrmMsg*>(screen);
     ASSERT_NE(message, nullptr);
@@ -34,7 +35,7 @@ TEST_F(LockTest, AMessageGoesAfterThreeSecondsAndASecondOneReplacesItsText)
     EXPECT_TRUE(screen->isVisible());
     QElapsedTimer t;
     t.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !screen->isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(screen && screen->isVisible()); }, 5000));
     EXPECT_GE(t.elapsed(), 1000);
     EXPECT_TRUE(m_aDispatched.isEmpty());
 }
@@ -43,17 +44,17 @@ TEST_F(LockTest, AKeyOrAClickClosesTheMessageAndDoesNothingElse)
 {
     LoadLockSkin();
     ShowMessageText(QStringLiteral("呼叫成功"));
-    TKVFormXML* screen = MessageScreen(*m_pManager);
+    QPointer<TKVFormXML> screen = MessageScreen(*m_pManager);
     ASSERT_NE(screen, nullptr);
     QTest::keyClick(screen, Qt::Key_Escape);
     FlushEvents();
-    EXPECT_FALSE(screen->isVisible());
+    EXPECT_FALSE(screen && screen->isVisible());
     ShowMessageText(QStringLiteral("呼叫成功"));
     screen = MessageScreen(*m_pManager);
     ASSERT_NE(screen, nullptr);
     QTest::keyClick(screen, Qt::Key_PageDown);
     FlushEvents();
-    EXPECT_FALSE(screen->isVisible());
+    EXPECT_FALSE(screen && screen->isVisible());
     EXPECT_TRUE(m_aDispatched.isEmpty()) << "the key is not passed on";
 
     // A click on its text, and one on the screen itself.
@@ -66,7 +67,7 @@ TEST_F(LockTest, AKeyOrAClickClosesTheMessageAndDoesNothingElse)
         else
             QTest::mouseClick(screen, Qt::LeftButton, {}, QPoint(395, 195));
         FlushEvents();
-        EXPECT_FALSE(screen->isVisible());
+        EXPECT_FALSE(screen && screen->isVisible());
     }
     EXPECT_EQ(m_pManager->TopScreen()->objectName(), QStringLiteral("portal"));
 }
