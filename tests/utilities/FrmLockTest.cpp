@@ -5,8 +5,8 @@
 #include "playback/FrmMediaPlayer.h"
 #include "tests/utilities/LockFixture.h"
 
-#include <QPointer>
 #include <QDir>
+#include <QPointer>
 #include <QTimer>
 
 using namespace locktest;

@@ -3,8 +3,8 @@
 // replaces the text of the open one.
 #include "tests/utilities/LockFixture.h"
 
-#include <QPointer>
 #include <QElapsedTimer>
+#include <QPointer>
 
 using namespace locktest;
 
