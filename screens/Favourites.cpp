@@ -33,9 +33,14 @@ bool SignInFavourites(DbConnection& connection, const QString& userId)
 void LoadFavourites(DataSet& detail, const QString& userId)
 {
     detail.Close();
-    detail.SetCommandText(QStringLiteral("SELECT a.filepath,b.* FROM song AS a LEFT JOIN original AS b ON "
-                                         "a.SongNo=b.SONGNO where a.songno in(select songno from mylove where "
-                                         "userId=?) order by b.Singer_nam,b.Name"));
+    // The favourite's own song number and a name to show are taken apart from
+    // the song's record: a favourite whose record is gone still shows (its
+    // number for a name) and can be deleted.
+    detail.SetCommandText(QStringLiteral("SELECT a.filepath,a.SongNo AS ") + kFavouriteSongNo +
+                          QStringLiteral(",COALESCE(b.Name,a.SongNo) AS ") + kFavouriteName +
+                          QStringLiteral(",b.* FROM song AS a LEFT JOIN original AS b ON a.SongNo=b.SONGNO where "
+                                         "a.songno in(select songno from mylove where userId=?) order by "
+                                         "b.Singer_nam,b.Name"));
     detail.SetParameters({userId});
     detail.Open();
 }

@@ -17,8 +17,15 @@ constexpr int kMaxUserIdDigits = 20;
 // not be read or the new row could not be written.
 bool SignInFavourites(DbConnection& connection, const QString& userId);
 
-// Opens the detail query on the user's favourites (the song's file path and
-// its catalogue record), by singer and name.
+// The detail query's columns beside the song's record: the favourite's song
+// number (set even when the record is missing) and the name to show (the
+// song's name, or its number when the record is missing).
+inline const QString kFavouriteSongNo = QStringLiteral("LoveSongNo");
+inline const QString kFavouriteName = QStringLiteral("LoveName");
+
+// Opens the detail query on the user's favourites (the song's file path,
+// kFavouriteSongNo, kFavouriteName and the song's catalogue record), by
+// singer and name.
 void LoadFavourites(DataSet& detail, const QString& userId);
 
 // Deletes one song from the user's favourites; true when the statement ran.

@@ -51,7 +51,7 @@ void TFrmMyLove::Build(const QDomElement& node)
     m_pList = new TItemList(this);
     ReadListColours(m_pList, m_pNode);
     m_pList->SetColCount(2);
-    m_pList->m_aFieldName = QStringList{QStringLiteral("Name"), QStringLiteral("Singer_nam")};
+    m_pList->m_aFieldName = QStringList{kFavouriteName, QStringLiteral("Singer_nam")};
     m_pList->m_aColumnClick[0] = [this](QObject*) { OrderClick(); };
     m_pList->m_aColumnClick[1] = [this](QObject*) { OrderClick(); };
     m_pList->m_bNumbers = false;
@@ -119,7 +119,7 @@ void TFrmMyLove::DeleteRow(int row)
     if (m_pList->m_nSelRow != row || detail.Eof())
         return;
     const int page = m_pList->SelPage();
-    DeleteFavourite(FrmData->ado, FrmData->m_sUserId, detail.FieldByName(QStringLiteral("Songno")).AsString());
+    DeleteFavourite(FrmData->ado, FrmData->m_sUserId, detail.FieldByName(kFavouriteSongNo).AsString());
     LoadList();
     m_pList->SetDataSet(&detail);
     m_pList->SetSelPage(std::min(page, m_pList->m_nPageCount));

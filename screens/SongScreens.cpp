@@ -67,9 +67,13 @@ bool OrderChosenSong(DataSet& source, TItemList* list)
     bool ordered = false;
     if (FrmData && source.Active() && !source.Eof()) {
         try {
+            // A row without a song record (a favourite whose song left the
+            // catalogue) has nothing to play.
             const QString songNo = source.FieldByName(QStringLiteral("SongNo")).AsString();
-            FrmData->OrderSong(&source);
-            ordered = FrmData->IsQueued(songNo);
+            if (!songNo.isEmpty()) {
+                FrmData->OrderSong(&source);
+                ordered = FrmData->IsQueued(songNo);
+            }
         } catch (const std::exception& e) {
             UiLog(QStringLiteral("OrderSong: ") + QString::fromUtf8(e.what()));
         }

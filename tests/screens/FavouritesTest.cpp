@@ -221,6 +221,33 @@ TEST_P(FavouritesTest, ListOrdersMarksDeletesAndReloads)
     EXPECT_EQ(Scalar(QStringLiteral("select count(*) from mylove")).toInt(), 12);
 }
 
+// A favourite whose song record left the catalogue (the file entry stays)
+// shows its song number, cannot be ordered and can still be deleted.
+TEST_P(FavouritesTest, FavouriteWithoutItsRecordShowsItsNumberAndCanBeDeleted)
+{
+    const QStringList songs = SongNumbers(2);
+    m_pData->m_sUserId = QStringLiteral("64");
+    ASSERT_EQ(SaveToFavourites(songs[0]), 1);
+    ASSERT_EQ(SaveToFavourites(songs[1]), 1);
+    m_pData->ado.Execute(QStringLiteral("delete from original where songno=?"), {songs[1]});
+    auto* list = qobject_cast<TFrmMyLove*>(m_pManager->ShowMyLove());
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->m_pList->m_nLastRow, 1);
+    int orphan = -1;
+    for (int row = 0; row < 2; ++row)
+        if (Text(Label(list, QStringLiteral("songname%1").arg(row))) == songs[1])
+            orphan = row;
+    ASSERT_NE(orphan, -1) << "the row shows the song number for the missing name";
+    Touch(list, QStringLiteral("songname%1").arg(orphan));
+    EXPECT_TRUE(QueueSongs().isEmpty()) << "nothing to play";
+    EXPECT_EQ(Text(Label(list, QStringLiteral("songname%1").arg(orphan))), songs[1]) << "no queued mark";
+
+    Touch(list, QStringLiteral("delete%1").arg(orphan));
+    EXPECT_EQ(Scalar(QStringLiteral("select count(*) from mylove where songno=?"), {songs[1]}).toInt(), 0);
+    EXPECT_EQ(Listed(), QStringList{songs[0]});
+    EXPECT_EQ(Text(Label(list, QStringLiteral("title"))), QStringLiteral("[64]") + UiText("LoginMyLoveOK") + "1");
+}
+
 TEST_P(FavouritesTest, SignInWhileTheCatalogueIsGoneKeepsTheLoginOpen)
 {
     auto* login = qobject_cast<TFrmLove*>(m_pManager->ShowMyLove());
