@@ -3,9 +3,11 @@
 #include "platform/db/DataSet.h"
 #include "platform/image/Jpeg.h"
 #include "ui/KVFormXML.h"
+#include "ui/PictureCache.h"
 #include "ui/SubTitle.h"
 #include "ui/UiStation.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
@@ -70,16 +72,27 @@ bool TStarList::eventFilter(QObject* watched, QEvent* event)
     return TItemList::eventFilter(watched, event);
 }
 
-QImage TStarList::LoadPhoto(const QString& path)
+TPictureCache& TStarList::PhotoCache()
+{
+    static TPictureCache cache(32 * 1024 * 1024);
+    static const bool once = [] {
+        // Pixmaps are freed while the application still exists.
+        qAddPostRoutine([] { cache.Clear(); });
+        return true;
+    }();
+    (void)once;
+    return cache;
+}
+
+QPixmap TStarList::CachedPhoto(const QString& path)
 {
     const QString fallback = UiExeDir() + QStringLiteral("Images/Star/default.jpg");
-    try {
-        return LoadPicture(path);
-    } catch (const std::exception&) {
-        if (path == fallback)
-            throw;
-    }
-    return LoadPicture(fallback);
+    QPixmap picture = PhotoCache().Picture(path, &LoadPicture);
+    if (picture.isNull() && path != fallback)
+        picture = PhotoCache().Picture(fallback, &LoadPicture);
+    if (picture.isNull())
+        picture = QPixmap::fromImage(LoadPicture(fallback)); // raises why it cannot be read
+    return picture;
 }
 
 QString TStarList::PhotoPath(const QString& photo)
@@ -120,7 +133,7 @@ void TStarList::Draw()
                 const Field field = ds->FindField(QStringLiteral("PHOTO"));
                 const QString path = PhotoPath(field.IsValid() ? field.AsString() : QString());
                 photo->show();
-                photo->setPixmap(QPixmap::fromImage(LoadPhoto(path)));
+                photo->setPixmap(CachedPhoto(path));
             }
             ds->Next();
         }

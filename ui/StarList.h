@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+class TPictureCache;
+
 class TStarList : public TItemList
 {
     Q_OBJECT
@@ -35,8 +37,11 @@ public:
     static QString PhotoPath(const QString& photo);
     // The picture of a photo file; one that cannot be read (not a picture)
     // gives the default picture. Throws Exception when that cannot be read
-    // either.
-    static QImage LoadPhoto(const QString& path);
+    // either. Decoded once and kept in PhotoCache while the file is unchanged.
+    static QPixmap CachedPhoto(const QString& path);
+    // The decoded photos of every singer grid, kept between redraws (32 MB
+    // of pixels at most).
+    static TPictureCache& PhotoCache();
 
     // Per column, the photo boxes by row position.
     QList<QList<QPointer<QLabel>>> m_aPhotos;

@@ -1,6 +1,7 @@
 // The singer screen on the demo installation: the photo grid numbered down
 // each column, letters narrowing it at each key, the choice opening the
-// singer's songs, photos that are missing or not pictures, and skin nodes
+// singer's songs, photos that are missing or not pictures (decoded once,
+// again when the file changes), and skin nodes
 // without the grid's counts.
 #include "SearchFixture.h"
 #include "catalogue/SongFilter.h"
@@ -10,6 +11,7 @@
 #include "screens/FrmSinger.h"
 #include "screens/FrmSong.h"
 #include "support/GuestInput.h"
+#include "ui/PictureCache.h"
 #include "ui/StarList.h"
 #include "ui/SubTitle.h"
 #include "ui/UiStation.h"
@@ -209,6 +211,22 @@ TEST_F(SingerTest, PhotosMissingOrNotPicturesShowTheDefaultAndAPhotoTouchChooses
         ASSERT_FALSE(photo->pixmap().isNull()) << k;
         const QImage shown = photo->pixmap().toImage();
         EXPECT_NEAR(shown.pixelColor(shown.width() / 2, shown.height() / 2).red(), 128, 8) << k;
+    }
+    // Turning pages back and forth decodes no photo again; a photo file
+    // replaced on disk is read anew, the broken one still falls back to it.
+    const int decodes = TStarList::PhotoCache().Decodes();
+    Key(screen, Qt::Key_PageDown);
+    Key(screen, Qt::Key_PageUp);
+    EXPECT_EQ(TStarList::PhotoCache().Decodes(), decodes);
+    QImage red(48, 48, QImage::Format_RGB32);
+    red.fill(QColor(220, 0, 0));
+    ASSERT_TRUE(red.save(star + QStringLiteral("default.jpg")));
+    Key(screen, Qt::Key_PageDown);
+    Key(screen, Qt::Key_PageUp);
+    for (int k = 0; k < 3; ++k) {
+        const QImage shown =
+            qobject_cast<QLabel*>(screen->FindControl(QStringLiteral("singerpic%1").arg(k)))->pixmap().toImage();
+        EXPECT_GT(shown.pixelColor(shown.width() / 2, shown.height() / 2).red(), 180) << k;
     }
     // The photo box itself chooses its cell (here the name lies below it).
     auto* photo = qobject_cast<QLabel*>(screen->FindControl(QStringLiteral("singerpic1")));
