@@ -84,12 +84,12 @@ TPictureCache& TStarList::PhotoCache()
     return cache;
 }
 
-QPixmap TStarList::CachedPhoto(const QString& path)
+QPixmap TStarList::CachedPhoto(const QString& path, const QSize& size)
 {
     const QString fallback = UiExeDir() + QStringLiteral("Images/Star/default.jpg");
-    QPixmap picture = PhotoCache().Picture(path, &LoadPicture);
+    QPixmap picture = PhotoCache().Picture(path, size, &LoadPicture);
     if (picture.isNull() && path != fallback)
-        picture = PhotoCache().Picture(fallback, &LoadPicture);
+        picture = PhotoCache().Picture(fallback, size, &LoadPicture);
     if (picture.isNull())
         picture = QPixmap::fromImage(LoadPicture(fallback)); // raises why it cannot be read
     return picture;
@@ -133,7 +133,7 @@ void TStarList::Draw()
                 const Field field = ds->FindField(QStringLiteral("PHOTO"));
                 const QString path = PhotoPath(field.IsValid() ? field.AsString() : QString());
                 photo->show();
-                photo->setPixmap(CachedPhoto(path));
+                photo->setPixmap(CachedPhoto(path, photo->size()));
             }
             ds->Next();
         }

@@ -37,8 +37,9 @@ public:
     static QString PhotoPath(const QString& photo);
     // The picture of a photo file; one that cannot be read (not a picture)
     // gives the default picture. Throws Exception when that cannot be read
-    // either. Decoded once and kept in PhotoCache while the file is unchanged.
-    static QPixmap CachedPhoto(const QString& path);
+    // either. Decoded once, scaled to `size` (the photo box) and kept in
+    // PhotoCache while the file is unchanged.
+    static QPixmap CachedPhoto(const QString& path, const QSize& size = QSize());
     // The decoded photos of every singer grid, kept between redraws (32 MB
     // of pixels at most).
     static TPictureCache& PhotoCache();

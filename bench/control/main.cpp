@@ -7,6 +7,7 @@
 //  3. a "cmd lock" datagram to the lock screen shown, without and with the
 //     flood; baseline: opening the lock screen directly.
 //   bench_control [songs] [flood-seconds]
+#include "bench/BenchSupport.h"
 #include "catalogue/FrmData.h"
 #include "core/Setting.h"
 #include "net/Datagram.h"
@@ -38,13 +39,9 @@
 
 namespace {
 
-constexpr int kRate = 20000;
+using bench::Median;
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+constexpr int kRate = 20000;
 
 double ResidentMb()
 {
@@ -103,12 +100,6 @@ private:
     std::thread m_thread;
 };
 
-class NoOther : public IInstanceWindows
-{
-public:
-    bool FindAndRestore(const QString&) override { return false; }
-};
-
 // A posted PAGEDOWN to the page shown again (the list's page label changed
 // and the screen rendered).
 double PageTurnMs(TKVFormXML* screen, int key)
@@ -162,13 +153,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_control: the demo installation failed\n");
         return 1;
     }
-    NoOther instances;
-    TFrmDataOptions options;
-    options.exeDir = dir.path();
-    options.instances = &instances;
-    options.runProgram = [] {};
-    options.showError = [](const QString& e) { std::fprintf(stderr, "%s\n", qPrintable(e)); };
-    TFrmData data(options);
+    TFrmData data(bench::StationOptions(dir.path()));
     data.WaitForLoader();
     g_pSetting->NeedLogin = false;
     g_pSetting->ShowScreen = 0;

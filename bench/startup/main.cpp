@@ -4,6 +4,7 @@
 // first-letter key on the song list to the repainted page against a page
 // turn on the same list.
 //   bench_startup [songs]
+#include "bench/BenchSupport.h"
 #include "catalogue/FrmData.h"
 #include "core/Gbk.h"
 #include "core/Setting.h"
@@ -24,6 +25,8 @@
 
 namespace {
 
+using bench::Median;
+
 QString Installation(int songs)
 {
     const QString dir = QStringLiteral(VOD_BENCH_CACHE_DIR "/startup-%1").arg(songs);
@@ -41,12 +44,6 @@ QString Installation(int songs)
         std::exit(1);
     }
     return dir;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 // Milliseconds of "总计" of one start of the station, -1 when none was logged.
@@ -77,12 +74,6 @@ double StartUpMedian(const QString& dir, int runs)
     return Median(v);
 }
 
-class NoOther : public IInstanceWindows
-{
-public:
-    bool FindAndRestore(const QString&) override { return false; }
-};
-
 double KeyMs(TKVFormXML* screen, int vk)
 {
     QElapsedTimer t;
@@ -110,13 +101,7 @@ int main(int argc, char** argv)
                 songs, bigMs, smallMs, smallMs > 0 ? bigMs / smallMs : 0.0);
 
     // One first-letter key on the song list, in this process.
-    TFrmDataOptions options;
-    NoOther noOther;
-    options.exeDir = big;
-    options.instances = &noOther;
-    options.runProgram = [] {};
-    options.showError = [](const QString& e) { std::fprintf(stderr, "%s\n", qPrintable(e)); };
-    TFrmData data(options);
+    TFrmData data(bench::StationOptions(big));
     data.WaitForLoader();
     g_pSetting->NeedLogin = false;
     g_pSetting->Debug = false;

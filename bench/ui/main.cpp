@@ -6,6 +6,7 @@
 //  2. building a screen of 60 skin buttons (and its 800 x 600 JPEG
 //     background) from its node; baseline: creating 60 labels by hand.
 //   bench_ui [rows]
+#include "bench/BenchSupport.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/DbConnection.h"
@@ -29,19 +30,8 @@
 
 namespace {
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double TimeMs(const std::function<void()>& f)
-{
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using bench::Median;
+using bench::TimeMs;
 
 void Flush()
 {

@@ -42,7 +42,7 @@ void OnMessage(j_common_ptr cinfo, int level)
 
 } // namespace
 
-QImage DecodeJpeg(const QByteArray& data)
+QImage DecodeJpeg(const QByteArray& data, const QSize& fit)
 {
     if (data.isEmpty())
         throw Exception(QStringLiteral("JPEG picture is empty"));
@@ -74,6 +74,17 @@ QImage DecodeJpeg(const QByteArray& data)
                             .arg(cinfo.image_height));
     }
     cinfo.out_color_space = JCS_EXT_RGBX;
+    if (!fit.isEmpty()) {
+        // The largest reduction whose picture still covers the size asked for.
+        for (unsigned denom = 8; denom > 1; denom /= 2) {
+            if ((cinfo.image_width + denom - 1) / denom >= unsigned(fit.width()) &&
+                (cinfo.image_height + denom - 1) / denom >= unsigned(fit.height())) {
+                cinfo.scale_num = 1;
+                cinfo.scale_denom = denom;
+                break;
+            }
+        }
+    }
     jpeg_start_decompress(&cinfo);
 
     result = new QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGBX8888);
@@ -118,12 +129,12 @@ QImage LoadJpeg(const QString& path)
     }
 }
 
-QImage LoadPicture(const QString& path)
+QImage LoadPicture(const QString& path, const QSize& fit)
 {
     const QByteArray data = ReadPictureFile(path);
     if (data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF) {
         try {
-            return DecodeJpeg(data);
+            return DecodeJpeg(data, fit);
         } catch (const Exception& e) {
             throw Exception(QStringLiteral("%1: %2").arg(path, e.Message()));
         }

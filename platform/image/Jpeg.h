@@ -5,10 +5,14 @@
 // with a readable message, never a crash.
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
-// Decodes JPEG data into an RGBX image. Throws Exception on any error.
-QImage DecodeJpeg(const QByteArray& data);
+// Decodes JPEG data into an RGBX image. Throws Exception on any error. With a
+// `fit` size, a large picture is decoded at a half, a quarter or an eighth of
+// its size where that still covers `fit` (much faster; the caller scales the
+// rest of the way).
+QImage DecodeJpeg(const QByteArray& data, const QSize& fit = QSize());
 
 // Reads and decodes a JPEG file. Throws Exception when the file cannot be read
 // or does not hold a valid JPEG picture.
@@ -16,5 +20,5 @@ QImage LoadJpeg(const QString& path);
 
 // Reads a picture of any supported kind: JPEG (recognised by its signature,
 // whatever the file name says) through libjpeg, everything else (BMP, PNG)
-// through Qt. Throws Exception on failure.
-QImage LoadPicture(const QString& path);
+// through Qt. Throws Exception on failure. `fit` as for DecodeJpeg.
+QImage LoadPicture(const QString& path, const QSize& fit = QSize());

@@ -36,6 +36,19 @@ TEST(Jpeg, DecodesIntoRgbx)
     EXPECT_NEAR(qBlue(c), 10, 4);
 }
 
+// A size to fit decodes a large picture reduced, never below that size.
+TEST(Jpeg, AFitSizeDecodesReducedButCoveringIt)
+{
+    const QByteArray photo = JpegBytes(200, 150, qRgb(10, 160, 90));
+    EXPECT_EQ(DecodeJpeg(photo, QSize(88, 70)).size(), QSize(100, 75));
+    EXPECT_EQ(DecodeJpeg(photo, QSize(30, 10)).size(), QSize(50, 38));
+    EXPECT_EQ(DecodeJpeg(photo, QSize(101, 20)).size(), QSize(200, 150));
+    EXPECT_EQ(DecodeJpeg(photo, QSize(400, 400)).size(), QSize(200, 150));
+    const QImage small = DecodeJpeg(photo, QSize(20, 18));
+    EXPECT_EQ(small.size(), QSize(25, 19));
+    EXPECT_NEAR(qGreen(small.pixel(12, 9)), 160, 6);
+}
+
 TEST(Jpeg, CorruptTruncatedAndMissingPicturesAreErrors)
 {
     const QByteArray good = JpegBytes(64, 64, qRgb(1, 2, 3));
