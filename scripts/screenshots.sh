@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Writes PNGs of the portal, a song list page and the ordered songs into
-# <build>/screenshots/ (portal.png, songlist.png, ordered.png): the station
-# runs offscreen on a fresh demo installation, driven like a guest.
+# Writes PNGs of the portal, a song list page, the ordered songs, the singer
+# grid, the stroke screen and a member's favourites into <build>/screenshots/
+# (portal.png, songlist.png, ordered.png, singers.png, strokes.png,
+# favourites.png): the station runs offscreen on a fresh demo installation,
+# driven like a guest.
 #   scripts/screenshots.sh [build-folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,4 +14,5 @@ mkdir -p "$out" "$build/xdg-runtime"
 chmod 700 "$build/xdg-runtime"
 QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
   "$build/tests/test_e2e" --gtest_filter=StationE2e.Screenshots
-ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png
+ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png "$out"/singers.png "$out"/strokes.png \
+  "$out"/favourites.png

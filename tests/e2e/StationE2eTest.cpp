@@ -14,7 +14,9 @@ namespace {
 
 // Default bindings of keyboard.ini.
 constexpr int kSong = 226, kEnter = 13, kDown = 40, kPlaylist = 32, kFirstPlay = 45, kDelSong = 46;
-constexpr int kOne = 49, kMainMenu = 109, kSung = 104;
+constexpr int kOne = 49, kMainMenu = 109, kSung = 104, kSinger = 186, kStroke = 220, kMyLove = 111;
+// The member whose favourites the screenshots show.
+constexpr const char* kMember = "8808";
 
 QString FirstCharOf(const Station& s, const QString& songNo)
 {
@@ -213,17 +215,35 @@ TEST(StationE2e, FirstPlayAndDeleteOnTheOrderedSongsScreenChangeTheQueueFile)
     EXPECT_TRUE(station->WaitForExit(15000));
 }
 
+namespace {
+
+// Keeps a dozen songs of different singers as the member's favourites.
+void KeepFavourites(const Station& s)
+{
+    DbConnection db;
+    db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
+    db.Execute(QStringLiteral("insert into \"user\" (USERID,LASTLOGIN) values (?,'2026-01-01')"),
+               {QString::fromLatin1(kMember)});
+    db.Execute(QStringLiteral("insert into mylove (UserId,SongNo) select ?, min(SONGNO) from original where "
+                              "Lan_Type=1 group by Singer_Nam limit 12"),
+               {QString::fromLatin1(kMember)});
+}
+
+} // namespace
+
 // Pictures for the README (scripts/screenshots.sh runs this one with
-// VOD_SHOTS set): the portal, a song list page and the ordered songs.
+// VOD_SHOTS set): the portal, a song list page, the ordered songs, the
+// singer grid, the stroke screen and a member's favourites.
 TEST(StationE2e, Screenshots)
 {
     const QString shots = qEnvironmentVariable("VOD_SHOTS");
     if (shots.isEmpty())
         GTEST_SKIP() << "VOD_SHOTS names no folder";
     QDir().mkpath(shots);
-    Station s;
+    Station s(3000, 300); // every singer with a photo
     ASSERT_TRUE(s.Ready());
     s.SetShotDir(shots);
+    KeepFavourites(s);
     auto station = s.StartStation();
     ASSERT_TRUE(s.WaitForLog(QStringLiteral("总计耗时:")));
     ASSERT_TRUE(WaitUntil([&] { return !s.Window().IsNull(); }));
@@ -248,12 +268,33 @@ TEST(StationE2e, Screenshots)
     ASSERT_TRUE(Key(s, kPlaylist, QStringLiteral("frmsong")));
     QThread::msleep(3500);
     ASSERT_TRUE(shot(3));
-    QFile::remove(shots + "/portal.png");
-    QFile::remove(shots + "/songlist.png");
-    QFile::remove(shots + "/ordered.png");
-    QFile::rename(shots + "/shot1.png", shots + "/portal.png");
-    QFile::rename(shots + "/shot2.png", shots + "/songlist.png");
-    QFile::rename(shots + "/shot3.png", shots + "/ordered.png");
+    // The singer grid of the first class.
+    ASSERT_TRUE(Key(s, kMainMenu, QStringLiteral("frmorder")));
+    ASSERT_TRUE(Key(s, kSinger, QStringLiteral("portal")));
+    ASSERT_TRUE(Key(s, kOne, QStringLiteral("SingerType")));
+    QThread::msleep(500);
+    ASSERT_TRUE(shot(4));
+    // The stroke screen after two strokes.
+    ASSERT_TRUE(Key(s, kMainMenu, QStringLiteral("frmsinger")));
+    ASSERT_TRUE(Key(s, kStroke, QStringLiteral("portal")));
+    ASSERT_TRUE(Key(s, 'H', QStringLiteral("storke")));
+    ASSERT_TRUE(Key(s, 'S', QStringLiteral("storke")));
+    QThread::msleep(500);
+    ASSERT_TRUE(shot(5));
+    // The favourites of a member who kept a dozen songs.
+    ASSERT_TRUE(Key(s, kMainMenu, QStringLiteral("storke")));
+    ASSERT_TRUE(Key(s, kMyLove, QStringLiteral("portal")));
+    for (const char digit : QByteArray(kMember))
+        ASSERT_TRUE(Key(s, digit, QStringLiteral("frmmylovelogin")));
+    ASSERT_TRUE(Key(s, kEnter, QStringLiteral("frmmylovelogin")));
+    QThread::msleep(800);
+    ASSERT_TRUE(shot(6));
+    const char* const names[] = {"portal", "songlist", "ordered", "singers", "strokes", "favourites"};
+    for (int n = 1; n <= 6; ++n) {
+        const QString target = shots + QStringLiteral("/%1.png").arg(QLatin1String(names[n - 1]));
+        QFile::remove(target);
+        QFile::rename(shots + QStringLiteral("/shot%1.png").arg(n), target);
+    }
     s.Post(kMsgTestCloseStation, 0, 0);
     EXPECT_TRUE(station->WaitForExit(15000));
 }

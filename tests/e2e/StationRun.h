@@ -66,8 +66,9 @@ class Station
 {
 public:
     // Writes the demo installation with unique captions for the station and
-    // the player, so that tests running side by side do not meet.
-    explicit Station(int songs = 3000)
+    // the player, so that tests running side by side do not meet; `photos`
+    // singers get a photo of their own.
+    explicit Station(int songs = 3000, int photos = 20)
     {
         m_sDir = m_dir.path();
         m_sCaption = Unique(QStringLiteral("e2e-station"));
@@ -75,7 +76,7 @@ public:
         QProcess demo;
         demo.start(ExeDir() + QStringLiteral("/vod-demo"),
                    {m_sDir, QStringLiteral("--songs"), QString::number(songs), QStringLiteral("--song-ms"),
-                    QStringLiteral("300"), QStringLiteral("--photos"), QStringLiteral("20")});
+                    QStringLiteral("300"), QStringLiteral("--photos"), QString::number(photos)});
         demo.waitForFinished(120000);
         m_bReady = demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
         if (!m_bReady)
