@@ -2,6 +2,7 @@
 // the labels, a missing list colour is a skin error, the pinyin keyboard
 // movie types letters.
 #include "ScreenFixture.h"
+#include "core/KeyMap.h"
 #include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "screens/FrmSong.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 
 namespace {
 
@@ -105,4 +107,32 @@ TEST_F(SkinCaseTest, PinyinMovieCommandsArriveAsLetterKeys)
     Settle();
     EXPECT_EQ(screen->InputText(), QStringLiteral("Z"));
     EXPECT_EQ(m_pData->m_pFilter->Criterion(TSongFilter::kFirstLetters).isEmpty(), false);
+}
+
+// Keys that reach a finding screen before it has built itself (created, not
+// yet shown) order nothing and break nothing.
+TEST_F(ScreenTest, FindingScreensTakeKeysBeforeTheyAreBuilt)
+{
+    m_pData->m_sUserId = QStringLiteral("77");
+    const TKeyMap& k = g_pSetting->Keys;
+    const QList<int> keys = {k.A,     k.H,      k.n0,       k.n8, k.n1,   k.ENTER, k.DELSONG, k.BACKSPACE,
+                             k.POINT, k.PAGEUP, k.PAGEDOWN, k.UP, k.DOWN, k.Left,  k.Right};
+    for (const char* name :
+         {"frmsinger", "frmsingerlist", "storke", "songbypy", "singerbypy", "frmmylove", "frmmylovelogin"}) {
+        SCOPED_TRACE(name);
+        QDomElement node = m_pManager->SelectNode(QStringLiteral("root/public/form/") + QLatin1String(name));
+        if (node.isNull())
+            node = m_pManager->m_pDocument.elementsByTagName(QLatin1String(name)).at(0).toElement();
+        ASSERT_FALSE(node.isNull());
+        QPointer<TKVFormXML> screen = m_pManager->ShowNode(node, false);
+        ASSERT_FALSE(screen.isNull());
+        for (const int key : keys) {
+            if (screen)
+                screen->KeyDown(key);
+        }
+        Settle();
+        EXPECT_TRUE(QueueSongs().isEmpty());
+        delete screen.data();
+        Settle();
+    }
 }
