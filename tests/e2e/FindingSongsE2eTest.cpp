@@ -69,21 +69,10 @@ QString Caption(const QString& labels, const QString& name)
     return QString();
 }
 
-// One row (as texts) of a catalogue query, or an empty list.
+// The first row of a catalogue query, or an empty list.
 QStringList Row(const Station& s, const QString& sql, const QVariantList& params = {})
 {
-    DbConnection db;
-    db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
-    DataSet q;
-    q.SetConnection(&db);
-    q.SetCommandText(sql);
-    q.SetParameters(params);
-    q.Open();
-    QStringList out;
-    if (!q.IsEmpty())
-        for (int i = 0; i < q.FieldCount(); ++i)
-            out << q.Fields(i).AsString();
-    return out;
+    return s.CatalogueRows(sql, params).value(0);
 }
 
 QString SongField(const Station& s, const QString& column, const QString& songNo)

@@ -187,6 +187,25 @@ public:
         }
         return entries;
     }
+    // The rows of a query on the installation's catalogue, each as texts.
+    QList<QStringList> CatalogueRows(const QString& sql, const QVariantList& params = {}) const
+    {
+        DbConnection db;
+        db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), m_sDir);
+        DataSet q;
+        q.SetConnection(&db);
+        q.SetCommandText(sql);
+        q.SetParameters(params);
+        q.Open();
+        QList<QStringList> rows;
+        for (q.First(); !q.Eof(); q.Next()) {
+            QStringList row;
+            for (int i = 0; i < q.FieldCount(); ++i)
+                row << q.Fields(i).AsString();
+            rows << row;
+        }
+        return rows;
+    }
     int HistoryRows(const QString& songNo) const
     {
         DbConnection db;
