@@ -8,11 +8,15 @@ seconds=${2:-60}
 ls "$root"/tests/fuzz/*.cmake >/dev/null 2>&1 || { echo "fuzz: no targets"; exit 0; }
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 export CCACHE_DIR=${CCACHE_DIR:-$root/.cache/ccache}
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DVOD_FUZZ=ON -DVOD_PCH=OFF -DVOD_BENCH=OFF -DBUILD_TESTING=OFF \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
-  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+# A build folder already configured for fuzzing (the CI's sanitizer build, which
+# also builds the tests) is used as it is; any other is configured here.
+if ! grep -q '^VOD_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DVOD_FUZZ=ON -DVOD_PCH=OFF -DVOD_BENCH=OFF -DBUILD_TESTING=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+    -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+fi
 cmake --build "$build" --target fuzz_all -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
