@@ -8,13 +8,13 @@
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
+#include "roomservice/FoodScreens.h"
 #include "roomservice/FrmAdo.h"
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
 #include "ui/StationScreens.h"
 #include "ui/UiHooks.h"
-#include "utilities/FrmLock.h"
 #include "utilities/UtilityScreens.h"
 
 #include <QCoreApplication>
@@ -128,16 +128,12 @@ void CreateRoomServiceModule()
 {
     FrmAdo = new TFrmAdo();
     FrmAdo->DataModuleCreate(g_pSetting->HotelAdo, g_pSetting->ComputerName, g_pSetting->ExeDir);
-    UiHooks().RoomServiceConnects = [] { return FrmAdo && FrmAdo->CheckRoomOpen(true); };
-    // A drink order on the lock screen: the staff card, then the order.
-    LockRoomService().CheckStaffCard = [](const QString& card) { return FrmAdo && FrmAdo->CheckStaffCard(card); };
-    LockRoomService().SubmitOrders = [] { return FrmAdo && FrmAdo->SubmitOrders(); };
+    InstallRoomServiceHooks();
 }
 
 void FreeRoomServiceModule()
 {
-    UiHooks().RoomServiceConnects = [] { return false; };
-    LockRoomService() = TLockRoomService();
+    RemoveRoomServiceHooks();
     delete FrmAdo;
     FrmAdo = nullptr;
 }
@@ -148,6 +144,7 @@ void CreateFormManager()
     RegisterUiScreens();
     RegisterSongScreens();
     RegisterUtilityScreens();
+    RegisterFoodScreens();
     UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
     UiHooks().SwitchLanguage = [](int index) { SwitchLanguage(index); };
     DispatchDevices().ShowMessageText = [](const QString& text) { ShowMessageText(text); };

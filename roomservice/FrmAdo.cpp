@@ -2,10 +2,20 @@
 
 #include "ui/StationScreens.h"
 
+#include <QLocale>
 #include <QSqlQuery>
 #include <cmath>
 
 TFrmAdo* FrmAdo = nullptr;
+
+std::optional<double> ParseQuantity(const QString& text)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !(value > 0) || value > kMaxQuantity)
+        return std::nullopt;
+    return value;
+}
 
 namespace {
 
@@ -176,6 +186,9 @@ bool TFrmAdo::CheckRoomOpen(bool showMessages)
             AfterFailure();
             if (!Connected())
                 continue;
+            // The server answers but the room or the menu cannot be read.
+            Message(showMessages, kMenuNotOpen);
+            return false;
         }
         if (cl->Active() && m_pPrice)
             return true;
@@ -269,7 +282,12 @@ bool TFrmAdo::AppendOrder(DataSet& menu, const QString& quantity, bool priced)
     try {
         if (!m_pPrice || !kf->Active() || kf->IsEmpty() || !menu.Active() || menu.IsEmpty())
             return false;
-        if (quantity.trimmed().isEmpty())
+        const std::optional<double> amount = ParseQuantity(quantity);
+        if (!amount)
+            return false;
+        // The menu on the screen may be older than the kitchen's last word
+        // and the front desk's: the dish and the room are asked again.
+        if (priced && (!DishOrderable(Text(menu, "cFoodNo")) || !ReopenRoom()))
             return false;
         dc->Append();
         for (const char* name : kRoomColumns)
@@ -281,7 +299,7 @@ bool TFrmAdo::AppendOrder(DataSet& menu, const QString& quantity, bool priced)
         dc->FieldByName(QStringLiteral("cXdyNo")).SetAsString(m_sStaffNo);
         dc->FieldByName(QStringLiteral("bXd")).SetAsBoolean(false);
         dc->FieldByName(QStringLiteral("bOut")).SetAsBoolean(false);
-        dc->FieldByName(QStringLiteral("fNum")).SetAsString(quantity);
+        dc->FieldByName(QStringLiteral("fNum")).SetAsFloat(*amount);
         CopyFields(menu, *dc,
                    {{"cFoodTypeNo", "cFoodTypeNo"},
                     {"cFoodTypename", "cFoodTypeName"},
@@ -307,6 +325,29 @@ bool TFrmAdo::AppendOrder(DataSet& menu, const QString& quantity, bool priced)
         return true;
     } catch (const Exception&) {
         return BasketEditFailed();
+    }
+}
+
+bool TFrmAdo::DishOrderable(const QString& foodNo)
+{
+    QSqlQuery q = Ado.Query(
+        QStringLiteral("Select cFoodNo ") + QLatin1String(kDishes) + QStringLiteral(" and cFoodNo=?"), {foodNo});
+    return q.next();
+}
+
+bool TFrmAdo::DeleteOrder()
+{
+    if (!Connected() || !dc->Active() || dc->IsEmpty() || dc->Eof())
+        return false;
+    try {
+        dc->Delete();
+        return true;
+    } catch (const Exception&) {
+        AfterFailure();
+        // The basket as the database has it again.
+        if (Connected())
+            OpenPendingOrders();
+        return false;
     }
 }
 

@@ -16,6 +16,13 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
+
+// The largest quantity of one order row.
+constexpr double kMaxQuantity = 9999;
+// The quantity a guest typed ("2", "1.5"), when it is a number above 0 and
+// at most kMaxQuantity.
+std::optional<double> ParseQuantity(const QString& text);
 
 class TFrmAdo : public QObject
 {
@@ -39,8 +46,14 @@ public:
     bool OpenPendingOrders();
     bool OpenPlacedOrders();
     // Appends a basket row for the menu's current dish: priced by the price
-    // engine, or a gift (price 0). False, with nothing written, on failure.
+    // engine, or a gift (price 0). False, with nothing written, on failure:
+    // a quantity that is no number above 0 and at most kMaxQuantity, and for
+    // a priced order a dish stopped or sold out since the menu was read or a
+    // room the front desk has closed meanwhile.
     bool AppendOrder(DataSet& menu, const QString& quantity, bool priced);
+    // Deletes the basket's current row. False, with the basket as it was,
+    // on failure.
+    bool DeleteOrder();
     // Appends the gift the current basket row earns, if any.
     bool AddGift();
     // Places the whole basket (gifts first) under one flow number, in one
@@ -87,6 +100,8 @@ private:
     double PriceOf(DataSet& menu);
     QString TabNo();
     bool OpenOrders(DataSet& set, int placed);
+    // The dish can still be ordered (not stopped, not sold out).
+    bool DishOrderable(const QString& foodNo);
     bool ReopenRoom();
 
     QString m_sConnectionString;

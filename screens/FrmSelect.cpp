@@ -23,21 +23,6 @@ namespace {
 
 const QString kNum = QStringLiteral("Num");
 
-// The queue's list, which tells the screen after each drawing.
-class TQueueList : public TItemList
-{
-public:
-    using TItemList::TItemList;
-    std::function<void()> OnDrawn;
-
-    void Draw() override
-    {
-        TItemList::Draw();
-        if (OnDrawn)
-            OnDrawn();
-    }
-};
-
 } // namespace
 
 TFrmSelect::TFrmSelect(QWidget* parent) : TKVFormXML(parent)
@@ -93,9 +78,8 @@ void TFrmSelect::Build(const QDomElement& node)
     m_bDragging = false;
 
     TKVFormXML::Build(node);
-    auto* list = new TQueueList(this);
-    list->OnDrawn = [this] { ShowRowButtons(); };
-    m_pList = list;
+    m_pList = new TItemList(this);
+    m_pList->OnDrawn = [this](TItemList*) { ShowRowButtons(); };
     ReadListColours(m_pList, m_pNode);
     m_pList->SetColCount(2);
     m_pList->m_aFieldName = QStringList{QStringLiteral("Name"), QStringLiteral("Singer_nam")};
@@ -115,17 +99,8 @@ void TFrmSelect::Build(const QDomElement& node)
 
 void TFrmSelect::ShowRowButtons()
 {
-    // Row actions only on the rows that hold a song; an empty queue is page 1 of 1, not 0/0.
-    const int rows = m_pList->m_nLastRow + 1;
-    for (const char* prefix : {"first", "delete", "mylove"})
-        for (int i = 0; i < kMaxRowLabels; ++i) {
-            TSubTitle* button = FindLabel(QLatin1String(prefix) + QString::number(i));
-            if (!button)
-                break;
-            button->setVisible(i < rows);
-        }
-    if (m_pList->m_nPageCount == 0 && m_pList->m_pPageLabel)
-        m_pList->m_pPageLabel->SetCaption(QStringLiteral("1/1"));
+    // Row actions only on the rows that hold a song.
+    ShowButtonsOfRows(*this, *m_pList, {QStringLiteral("first"), QStringLiteral("delete"), QStringLiteral("mylove")});
 }
 
 bool TFrmSelect::ChooseRow(int row)

@@ -37,14 +37,10 @@ void TFrmSing::FormDestroy()
 
 void TFrmSing::BindLabels(TItemList* list)
 {
-    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"), {}, [this](TSubTitle* label) {
-        // The title keeps its skin key (a row digit); without one a click
-        // chooses the row directly.
-        const bool keyed = g_pFrmManager && g_pFrmManager->ButtonKey(
-                                                g_pFrmManager->FindButton(m_pNode, label->objectName()), false) != 0;
-        if (keyed)
-            label->OnClick = [this](TSubTitleLabel* sender) { ControlClick(static_cast<TSubTitle*>(sender)); };
-    });
+    // The title keeps its skin key (a row digit); without one a click
+    // chooses the row directly.
+    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"), {},
+                                   [this](TSubTitle* label) { KeepButtonKey(*this, label); });
     if (rows < kMaxRowLabels)
         list->m_nPageItems = rows;
     BindRowLabels(*this, *list, 1, QStringLiteral("songsinger"), [this](TSubTitle* l) { SingerClick(l); });

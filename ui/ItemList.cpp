@@ -368,7 +368,8 @@ void TItemList::ApplyLanguageFont(TSubTitle* label)
 QString TItemList::CellText(int column)
 {
     const QString fieldName = m_aFieldName.value(column);
-    QString text = FDataSet->FieldByName(fieldName).DisplayText();
+    const Field field = FDataSet->FieldByName(fieldName);
+    QString text = OnCellText ? OnCellText(field) : field.DisplayText();
     const TSetting* setting = UiSetting();
     if (setting && setting->ShowVersion && FDataSet->objectName() == QLatin1String("CD_Song") &&
         fieldName.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) {
@@ -449,6 +450,8 @@ void TItemList::Draw()
         }
     }
     SetCurFocus(FCurFocus);
+    if (OnDrawn)
+        OnDrawn(this);
 }
 
 void TItemList::PaintRow(int colour, int shadowColour)

@@ -15,6 +15,7 @@
 #include <functional>
 
 class DataSet;
+class Field;
 class QLabel;
 class TKVFormXML;
 class TSubTitle;
@@ -118,6 +119,10 @@ public:
     QList<QPointer<QLabel>> m_pNumberPictures;
     QStringList m_aItems;
     std::function<void(TItemList*)> OnLayout;
+    // Runs after each drawing of the rows (row buttons follow the rows).
+    std::function<void(TItemList*)> OnDrawn;
+    // The text of a data set cell (the field's own text when unset).
+    std::function<QString(const Field&)> OnCellText;
     QList<int> m_aRowTop;
     QPointer<TKVFormXML> m_pOwner;
     QPointer<TSubTitle> m_pPageLabel;

@@ -1,10 +1,14 @@
 #include "HotelFixture.h"
 
 #include "roomservice/HotelSchema.h"
+#include "support/ChildProcess.h"
 #include "support/TestPg.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTcpServer>
 
 namespace hoteltest {
 
@@ -176,6 +180,49 @@ std::unique_ptr<TFrmAdo> Venue::Station(const QString& computer, const QDateTime
     if (ado->m_pPrice)
         ado->m_pPrice->SetNow(now);
     return ado;
+}
+
+ProgramRun RunProgram(const QString& name, const QStringList& args)
+{
+    QProcess p;
+    p.start(testsupport::ExeDir() + QLatin1Char('/') + name, args);
+    ProgramRun r;
+    if (!p.waitForFinished(120000))
+        return r;
+    r.code = p.exitCode();
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+OwnServer::OwnServer()
+{
+    QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7755));
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    m_nPort = probe.serverPort();
+    probe.close();
+    m_bStarted = Run(QStringLiteral("start"));
+}
+
+OwnServer::~OwnServer()
+{
+    Run(QStringLiteral("stop"));
+}
+
+bool OwnServer::Run(const QString& command)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("VOD_SOURCE_DIR") + QStringLiteral("/tests/support/pg.sh"),
+            {command, m_dir.path() + QStringLiteral("/pg"), QString::number(m_nPort)});
+    return p.waitForFinished(60000) && p.exitCode() == 0;
+}
+
+QString OwnServer::HotelAdo() const
+{
+    return QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=%1;Initial Catalog=postgres;"
+                          "User ID=postgres;Password=")
+        .arg(m_nPort);
 }
 
 void EngineTest::SetUp()

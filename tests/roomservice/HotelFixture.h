@@ -59,6 +59,34 @@ private:
     QStringList m_aMessages;
 };
 
+// A program of the installation folder (vod-frontdesk, vod-bill) run to its
+// end: exit code, standard output lines and error output.
+struct ProgramRun
+{
+    int code = -1;
+    QStringList lines;
+    QString errors;
+};
+ProgramRun RunProgram(const QString& name, const QStringList& args);
+
+// A PostgreSQL server of one test alone, which it stops and starts again
+// (the database server gone in the middle of a session).
+class OwnServer
+{
+public:
+    OwnServer();
+    ~OwnServer();
+    bool Started() const { return m_bStarted; }
+    // pg.sh's command: stop, start, restart. True when it succeeded.
+    bool Run(const QString& command);
+    QString HotelAdo() const;
+
+private:
+    QTemporaryDir m_dir;
+    int m_nPort = 0;
+    bool m_bStarted = false;
+};
+
 // Runs every test of a suite on SQLite and on PostgreSQL.
 class EngineTest : public ::testing::TestWithParam<bool>
 {

@@ -96,41 +96,6 @@ TEST_P(Stations, SubmittingAtOnceNeverShareAFlowNumber)
 
 INSTANTIATE_TEST_SUITE_P(Engines, Stations, ::testing::Values(false, true), EngineName);
 
-// A PostgreSQL server of this test alone, which it stops and starts again.
-class OwnServer
-{
-public:
-    OwnServer()
-    {
-        QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7755));
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        m_nPort = probe.serverPort();
-        probe.close();
-        m_bStarted = Run(QStringLiteral("start"));
-    }
-    ~OwnServer() { Run(QStringLiteral("stop")); }
-    bool Started() const { return m_bStarted; }
-    bool Run(const QString& command)
-    {
-        QProcess p;
-        p.start(qEnvironmentVariable("VOD_SOURCE_DIR") + QStringLiteral("/tests/support/pg.sh"),
-                {command, m_dir.path() + QStringLiteral("/pg"), QString::number(m_nPort)});
-        return p.waitForFinished(60000) && p.exitCode() == 0;
-    }
-    QString HotelAdo() const
-    {
-        return QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=%1;Initial Catalog=postgres;"
-                              "User ID=postgres;Password=")
-            .arg(m_nPort);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    int m_nPort = 0;
-    bool m_bStarted = false;
-};
-
 TEST(RoomServiceServer, StoppedServerGivesTheDesignedAnswersAndNothingHalfWritten)
 {
     if (!testpg::Available())

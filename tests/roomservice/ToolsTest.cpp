@@ -11,26 +11,6 @@ using namespace hoteltest;
 
 namespace {
 
-struct ProgramRun
-{
-    int code = -1;
-    QStringList lines;
-    QString errors;
-};
-
-ProgramRun Program(const QString& name, const QStringList& args)
-{
-    QProcess p;
-    p.start(testsupport::ExeDir() + QLatin1Char('/') + name, args);
-    ProgramRun r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.code = p.exitCode();
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
 class Tools : public EngineTest
 {
 };
@@ -39,15 +19,16 @@ TEST_P(Tools, FrontDeskOpensARoomAndTheBillCommandPrintsTheStationsBill)
 {
     const QString ado = V().HotelAdo();
     ProgramRun open =
-        Program(QStringLiteral("vod-frontdesk"),
-                {ado, QStringLiteral("open"), QStringLiteral("V03"), QStringLiteral("--arr"), QStringLiteral("2"),
-                 QStringLiteral("--guest"), QStringLiteral("会员"), QStringLiteral("--prepaid"), QStringLiteral("20"),
-                 QStringLiteral("--guests"), QStringLiteral("3"), QStringLiteral("--at"),
-                 QStringLiteral("2026-03-04 19:00:00"), QStringLiteral("--tab"), QStringLiteral("T0003")});
+        RunProgram(QStringLiteral("vod-frontdesk"),
+                   {ado, QStringLiteral("open"), QStringLiteral("V03"), QStringLiteral("--arr"), QStringLiteral("2"),
+                    QStringLiteral("--guest"), QStringLiteral("会员"), QStringLiteral("--prepaid"),
+                    QStringLiteral("20"), QStringLiteral("--guests"), QStringLiteral("3"), QStringLiteral("--at"),
+                    QStringLiteral("2026-03-04 19:00:00"), QStringLiteral("--tab"), QStringLiteral("T0003")});
     ASSERT_EQ(open.code, 0) << open.errors.toStdString();
     EXPECT_EQ(open.lines, QStringList({QStringLiteral("opened V03 tab=T0003")}));
     // Opened twice: refused.
-    EXPECT_EQ(Program(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("open"), QStringLiteral("V03")}).code, 1);
+    EXPECT_EQ(RunProgram(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("open"), QStringLiteral("V03")}).code,
+              1);
 
     // The room's station orders and submits.
     auto ado3 = V().Station(QStringLiteral("station-c"));
@@ -57,9 +38,9 @@ TEST_P(Tools, FrontDeskOpensARoomAndTheBillCommandPrintsTheStationsBill)
     ASSERT_TRUE(ado3->SubmitOrders());
     ASSERT_TRUE(ado3->cpAll->Locate(QStringLiteral("cFoodNo"), QStringLiteral("S002")));
     ASSERT_TRUE(ado3->AppendOrder(*ado3->cpAll, QStringLiteral("2"), true));
-    EXPECT_EQ(Program(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("basket"), QStringLiteral("V03")}).lines,
+    EXPECT_EQ(RunProgram(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("basket"), QStringLiteral("V03")}).lines,
               QStringList({QStringLiteral("S002 果盘 x2 @6.00 = 12.00")}));
-    EXPECT_EQ(Program(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("orders"), QStringLiteral("V03")}).lines,
+    EXPECT_EQ(RunProgram(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("orders"), QStringLiteral("V03")}).lines,
               QStringList({QStringLiteral("P001 青岛啤酒 x3 @11.00 = 33.00 #1"),
                            QStringLiteral("G001 花生 x1 @0.00 = 0.00 [P:赠送] #1")}));
 
@@ -69,25 +50,27 @@ TEST_P(Tools, FrontDeskOpensARoomAndTheBillCommandPrintsTheStationsBill)
     QStringList expected;
     for (const auto& [name, value] : ado3->m_pPrice->Results.Lines())
         expected << name + QLatin1Char('=') + value;
-    const ProgramRun bill = Program(QStringLiteral("vod-bill"), {ado, QStringLiteral("V03"), QStringLiteral("--now"),
-                                                                 QStringLiteral("2026-03-04 21:00:00")});
+    const ProgramRun bill = RunProgram(QStringLiteral("vod-bill"), {ado, QStringLiteral("V03"), QStringLiteral("--now"),
+                                                                    QStringLiteral("2026-03-04 21:00:00")});
     ASSERT_EQ(bill.code, 0) << bill.errors.toStdString();
     EXPECT_EQ(bill.lines, expected);
     EXPECT_EQ(bill.lines,
               QStringList({"RoomCharge=50.00", "LowRate=0.00", "TeaCharge=0.00", "Prepaid=20.00", "GuestCount=3",
                            "Discount=0.00", "LowConsume=0.00", "Consumed=33.00", "ServiceCharge=0.00",
                            "StayMinutes=120", "TimeCharge=60.00", "AmountDue=123.00"}));
-    EXPECT_EQ(Program(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("bill"), QStringLiteral("V03"),
-                                                        QStringLiteral("--now"), QStringLiteral("2026-03-04 21:00:00")})
-                  .lines,
-              expected);
+    EXPECT_EQ(
+        RunProgram(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("bill"), QStringLiteral("V03"),
+                                                     QStringLiteral("--now"), QStringLiteral("2026-03-04 21:00:00")})
+            .lines,
+        expected);
 
-    EXPECT_EQ(Program(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("close"), QStringLiteral("V03")}).code, 0);
-    const ProgramRun closed = Program(QStringLiteral("vod-bill"), {ado, QStringLiteral("V03")});
+    EXPECT_EQ(RunProgram(QStringLiteral("vod-frontdesk"), {ado, QStringLiteral("close"), QStringLiteral("V03")}).code,
+              0);
+    const ProgramRun closed = RunProgram(QStringLiteral("vod-bill"), {ado, QStringLiteral("V03")});
     EXPECT_EQ(closed.code, 1);
     EXPECT_TRUE(closed.errors.contains(QStringLiteral("room V03 is not open"))) << closed.errors.toStdString();
-    EXPECT_EQ(Program(QStringLiteral("vod-bill"),
-                      {ado, QStringLiteral("V01"), QStringLiteral("--now"), QStringLiteral("tonight")})
+    EXPECT_EQ(RunProgram(QStringLiteral("vod-bill"),
+                         {ado, QStringLiteral("V01"), QStringLiteral("--now"), QStringLiteral("tonight")})
                   .code,
               2);
 }
@@ -98,8 +81,8 @@ TEST(DemoHotel, TheDemoComputersRoomIsOpenWithAMenuAndABill)
 {
     QTemporaryDir dir;
     const ProgramRun demo =
-        Program(QStringLiteral("vod-demo"), {dir.path(), QStringLiteral("--songs"), QStringLiteral("60"),
-                                             QStringLiteral("--photos"), QStringLiteral("1")});
+        RunProgram(QStringLiteral("vod-demo"), {dir.path(), QStringLiteral("--songs"), QStringLiteral("60"),
+                                                QStringLiteral("--photos"), QStringLiteral("1")});
     ASSERT_EQ(demo.code, 0) << demo.errors.toStdString();
     const QString ado = QStringLiteral("Provider=SQLite;Data Source=") + dir.filePath(QStringLiteral("data/hotel.db"));
     char host[256] = {};
@@ -116,7 +99,7 @@ TEST(DemoHotel, TheDemoComputersRoomIsOpenWithAMenuAndABill)
     EXPECT_GE(station.cp->RecordCount(), 4);
     ASSERT_TRUE(station.OpenPlacedOrders());
     EXPECT_EQ(station.SumTotal(*station.dc1), "148.00");
-    const ProgramRun bill = Program(QStringLiteral("vod-bill"), {ado, QStringLiteral("V01")});
+    const ProgramRun bill = RunProgram(QStringLiteral("vod-bill"), {ado, QStringLiteral("V01")});
     ASSERT_EQ(bill.code, 0) << bill.errors.toStdString();
     ASSERT_EQ(bill.lines.size(), 12);
     EXPECT_EQ(bill.lines[0], "RoomCharge=0.00");

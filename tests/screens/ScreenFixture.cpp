@@ -39,7 +39,8 @@ const QString& Template()
     QString root = qEnvironmentVariable("VOD_BUILD_DIR");
     if (root.isEmpty())
         root = QDir::tempPath();
-    root += QStringLiteral("/screens-demo");
+    // One folder per test binary: each keeps only its own installation.
+    root += QStringLiteral("/screens-demo-") + QCoreApplication::applicationName();
     QDir().mkpath(root);
     const qint64 stamp = QFileInfo(QCoreApplication::applicationFilePath()).lastModified().toMSecsSinceEpoch();
     const QString name = QStringLiteral("demo-%1").arg(stamp);
