@@ -59,27 +59,12 @@ void TFrmSong::SetInputText(const QString& text)
 
 void TFrmSong::BindSongLabels(TItemList* list)
 {
-    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"));
-    if (rows < kMaxRowLabels)
-        list->m_nPageItems = rows;
-    for (int i = 0; i < kMaxRowLabels; ++i)
-        list->BindLabel(1, FindLabel(QStringLiteral("songlang%1").arg(i)), i);
-    for (int i = 0; i < kMaxRowLabels; ++i)
-        list->BindLabel(2, FindLabel(QStringLiteral("songsinger%1").arg(i)), i,
-                        [this](TSubTitle* label) { SingerClick(label); });
-    list->m_pPageLabel = FindLabel(QStringLiteral("pagelabel"));
-
-    m_pTitle = FindLabel(QStringLiteral("title"));
-    m_pNotFound = FindLabel(QStringLiteral("notfound"));
-    m_pInput = FindLabel(QStringLiteral("Input"));
+    BindSongRows(*this, *list, [this](TSubTitle* label) { SingerClick(label); });
+    FindSearchLabels(*this, m_pTitle, m_pNotFound, m_pInput);
     m_pPyFlash = qobject_cast<TFlashPlayerControl*>(FindControl(QStringLiteral("pyflash")));
     if (m_pPyFlash)
         connect(m_pPyFlash, &TFlashPlayerControl::FSCommand, this,
                 [this](const QString& command, const QString& args) { pyFlashFSCommand(command, args); });
-    if (m_pNotFound) {
-        m_pNotFound->SetCaption(UiText(QStringLiteral("NotFound")));
-        m_pNotFound->hide();
-    }
 }
 
 void TFrmSong::Build(const QDomElement& node)
@@ -95,25 +80,9 @@ void TFrmSong::Build(const QDomElement& node)
     TKVFormXML::Build(node);
     const bool mouse = ShowMouse();
 
-    m_pList = new TItemList(this);
-    ReadListColours(m_pList, m_pNode);
-    m_pList->SetColCount(3);
-    m_pList->m_aFieldName =
-        QStringList{QStringLiteral("Name"), QStringLiteral("Lan_name"), QStringLiteral("Singer_nam")};
-    m_pList->m_aColumnClick[0] = [this](QObject*) { SongClick(); };
-    m_pList->m_aColumnClick[1] = [this](QObject* sender) { SingerClick(qobject_cast<TSubTitle*>(sender)); };
-    m_pList->m_bNumbers = false;
-    m_pList->m_bRechoose = false;
-    m_pList->m_bFocus = !mouse;
-    m_pList->m_bHoverFocus = false;
-    m_pList->m_bDblClickPlays = false;
-    m_pList->m_bCursor = false;
-    m_pList->m_bSkinLabels = true;
-    m_pList->OnLayout = [this](TItemList* list) { BindSongLabels(list); };
-    m_pList->Arrange(false);
-    if (FrmData)
-        m_pList->SetDataSet(&FrmData->CD_Song);
-    m_pList->Draw();
+    m_pList = MakeSongList(
+        *this, !mouse, [this] { SongClick(); }, [this](TSubTitle* label) { SingerClick(label); },
+        [this](TItemList* list) { BindSongLabels(list); });
 
     // The word-count tabs work in either mode: a guest may touch them on a
     // keypad-driven station too, and the arrow keys step through them.
@@ -164,15 +133,7 @@ void TFrmSong::BuildWords()
 
 void TFrmSong::UpdateNotFound()
 {
-    if (!m_pNotFound || !m_pList)
-        return;
-    if (m_pList->m_nLastRow < 0) {
-        m_pNotFound->SetCaption(UiText(QStringLiteral("NotFound")));
-        m_pNotFound->show();
-        m_pNotFound->repaint();
-    } else {
-        m_pNotFound->hide();
-    }
+    ShowNotFound(m_pNotFound, m_pList);
 }
 
 void TFrmSong::FormKeyDown(int& key)
@@ -248,28 +209,9 @@ void TFrmSong::FormKeyDown(int& key)
 
 void TFrmSong::SongClick()
 {
-    if (!FrmData)
+    // Refused, skipped or failed: the row has lost its chosen mark.
+    if (!OrderListedSong(m_pList))
         return;
-    DataSet& songs = FrmData->CD_Song;
-    const TSetting* setting = UiSetting();
-    bool ordered = false;
-    const Field price = songs.FindField(QStringLiteral("price"));
-    if (!(setting && setting->HotelVod && price.IsValid() && price.AsFloat() > 0)) {
-        try {
-            const QString songNo = songs.FieldByName(QStringLiteral("SongNo")).AsString();
-            FrmData->OrderSong(&songs);
-            ordered = FrmData->IsQueued(songNo);
-        } catch (const std::exception& e) {
-            UiLog(QStringLiteral("SongClick: ") + QString::fromUtf8(e.what()));
-        }
-    }
-    if (!ordered) {
-        // Refused, skipped or failed: the row loses the chosen mark the list
-        // gave it, so "√" stands only for songs that are in the queue.
-        if (m_pList)
-            m_pList->Draw();
-        return;
-    }
     SetInputText(QString());
     m_sLastInput = InputText();
 }

@@ -54,19 +54,8 @@ QString TFrmStorke::StrokeCode(const QString& strokes)
 
 void TFrmStorke::BindLabels(TItemList* list)
 {
-    const int rows = BindRowLabels(*this, *list, 0, QStringLiteral("songname"));
-    if (rows < kMaxRowLabels)
-        list->m_nPageItems = rows;
-    BindRowLabels(*this, *list, 1, QStringLiteral("songlang"));
-    BindRowLabels(*this, *list, 2, QStringLiteral("songsinger"), [this](TSubTitle* l) { SingerClick(l); });
-    list->m_pPageLabel = FindLabel(QStringLiteral("pagelabel"));
-    m_pTitle = FindLabel(QStringLiteral("title"));
-    m_pNotFound = FindLabel(QStringLiteral("notfound"));
-    m_pInput = FindLabel(QStringLiteral("Input"));
-    if (m_pNotFound) {
-        m_pNotFound->SetCaption(UiText(QStringLiteral("NotFound")));
-        m_pNotFound->hide();
-    }
+    BindSongRows(*this, *list, [this](TSubTitle* l) { SingerClick(l); });
+    FindSearchLabels(*this, m_pTitle, m_pNotFound, m_pInput);
 }
 
 void TFrmStorke::Build(const QDomElement& node)
@@ -76,26 +65,11 @@ void TFrmStorke::Build(const QDomElement& node)
     m_sLastInput.clear();
 
     TKVFormXML::Build(node);
-    m_pList = new TItemList(this);
-    ReadListColours(m_pList, m_pNode);
-    m_pList->SetColCount(3);
-    m_pList->m_aFieldName =
-        QStringList{QStringLiteral("Name"), QStringLiteral("Lan_name"), QStringLiteral("Singer_nam")};
+    m_pList = MakeSongList(
+        *this, !MouseStation(), [this] { SongClick(); }, [this](TSubTitle* label) { SingerClick(label); },
+        [this](TItemList* list) { BindLabels(list); });
+    // A label as wide as the singer column is a singer.
     m_pList->m_aColumnWidth = QList<int>{kNameWidth, kLanguageWidth, kSingerWidth};
-    m_pList->m_aColumnClick[0] = [this](QObject*) { SongClick(); };
-    m_pList->m_aColumnClick[1] = [this](QObject* sender) { SingerClick(qobject_cast<TSubTitle*>(sender)); };
-    m_pList->m_bNumbers = false;
-    m_pList->m_bRechoose = false;
-    m_pList->m_bFocus = !MouseStation();
-    m_pList->m_bHoverFocus = false;
-    m_pList->m_bDblClickPlays = false;
-    m_pList->m_bCursor = false;
-    m_pList->m_bSkinLabels = true;
-    m_pList->OnLayout = [this](TItemList* list) { BindLabels(list); };
-    m_pList->Arrange(false);
-    if (FrmData)
-        m_pList->SetDataSet(&FrmData->CD_Song);
-    m_pList->Draw();
 
     SetStrokes(QString());
     if (m_pTitle)
@@ -112,11 +86,7 @@ void TFrmStorke::SetStrokes(const QString& strokes)
 
 void TFrmStorke::UpdateNotFound()
 {
-    if (!m_pNotFound || !m_pList)
-        return;
-    m_pNotFound->setVisible(m_pList->m_nLastRow < 0);
-    if (m_pList->m_nLastRow < 0)
-        m_pNotFound->repaint();
+    ShowNotFound(m_pNotFound, m_pList);
 }
 
 void TFrmStorke::FormKeyDown(int& key)
