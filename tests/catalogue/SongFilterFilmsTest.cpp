@@ -4,6 +4,7 @@
 #include "CatalogueFixture.h"
 #include "catalogue/SongFilter.h"
 #include "platform/db/DataSet.h"
+#include "support/DemoInstall.h"
 #include "support/TestPg.h"
 
 #include <QProcess>
@@ -21,7 +22,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        QStringList args = {m_dir.path(), QStringLiteral("--songs"), QStringLiteral("6000"), QStringLiteral("--photos"),
+        QStringList args = {QStringLiteral("--songs"), QStringLiteral("6000"), QStringLiteral("--photos"),
                             QStringLiteral("1")};
         QString connection =
             QStringLiteral("Provider=SQLite;Data Source=") + m_dir.path() + QStringLiteral("/data/kroom.db");
@@ -30,10 +31,8 @@ protected:
             connection = testpg::ConnectionString(testpg::CreateDatabase(QStringLiteral("films")));
             args << QStringLiteral("--postgres") << connection;
         }
-        QProcess demo;
-        demo.start(qEnvironmentVariable("VOD_EXE_DIR") + QStringLiteral("/vod-demo"), args);
-        ASSERT_TRUE(demo.waitForFinished(240000));
-        ASSERT_EQ(demo.exitCode(), 0) << demo.readAllStandardError().constData();
+        const QString error = testsupport::MakeDemoInstallation(m_dir.path(), args);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         m_db.Open(connection, m_dir.path() + u'/');
         m_songs.SetConnection(&m_db);
         m_songs.SetTableName(QStringLiteral("qu_song"));

@@ -1,5 +1,7 @@
 #include "CoreTestUtil.h"
 
+#include "support/DemoInstall.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSqlDatabase>
@@ -38,8 +40,8 @@ TRun RunProgram(const QString& program, const QStringList& args, const QMap<QStr
 void MakeDemo(const TInstall& dir)
 {
     // A small catalogue keeps the run short.
-    const TRun r = RunProgram(Program("vod-demo"), {dir.Dir(), "--songs", "50", "--photos", "1"});
-    ASSERT_EQ(r.Exit, 0) << qPrintable(r.Err);
+    const QString error = testsupport::MakeDemoInstallation(dir.Dir(), {"--songs", "50", "--photos", "1"});
+    ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
 }
 
 // Sets one row of the demo catalogue's Setting table (data/kroom.db).

@@ -7,6 +7,7 @@
 #include "platform/db/DbConnection.h"
 #include "platform/windowlink/WindowLink.h"
 #include "support/ChildProcess.h"
+#include "support/DemoInstall.h"
 #include "support/QtPrint.h"
 
 #include <QCoreApplication>
@@ -73,12 +74,10 @@ public:
         m_sDir = m_dir.path();
         m_sCaption = Unique(QStringLiteral("e2e-station"));
         m_sPlayerCaption = Unique(QStringLiteral("e2e-player"));
-        QProcess demo;
-        demo.start(ExeDir() + QStringLiteral("/vod-demo"),
-                   {m_sDir, QStringLiteral("--songs"), QString::number(songs), QStringLiteral("--song-ms"),
-                    QStringLiteral("300"), QStringLiteral("--photos"), QString::number(photos)});
-        demo.waitForFinished(120000);
-        m_bReady = demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
+        m_bReady = testsupport::MakeDemoInstallation(m_sDir, {QStringLiteral("--songs"), QString::number(songs),
+                                                              QStringLiteral("--song-ms"), QStringLiteral("300"),
+                                                              QStringLiteral("--photos"), QString::number(photos)})
+                       .isEmpty();
         if (!m_bReady)
             return;
         // No guest login at the start: the test begins at the portal.

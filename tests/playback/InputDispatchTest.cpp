@@ -12,6 +12,7 @@
 #include "playback/FrmMediaPlayer.h"
 #include "screens/FrmSong.h"
 #include "screens/SongScreens.h"
+#include "support/DemoInstall.h"
 #include "support/GuestInput.h"
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
@@ -52,12 +53,10 @@ class DispatchTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QProcess demo;
-        demo.start(ExeDir() + QStringLiteral("/vod-demo"),
-                   {m_dir.path(), QStringLiteral("--songs"), QStringLiteral("50"), QStringLiteral("--photos"),
-                    QStringLiteral("1")});
-        ASSERT_TRUE(demo.waitForFinished(120000));
-        ASSERT_EQ(demo.exitCode(), 0);
+        const QString error =
+            testsupport::MakeDemoInstallation(m_dir.path(), {QStringLiteral("--songs"), QStringLiteral("50"),
+                                                             QStringLiteral("--photos"), QStringLiteral("1")});
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
 
         m_sPlayer = UniqueCaption(QStringLiteral("dispatch-player"));
         playerlink::SetPlayerCaption(m_sPlayer);

@@ -2,6 +2,7 @@
 // room-service database, as programs.
 #include "HotelFixture.h"
 #include "support/ChildProcess.h"
+#include "support/DemoInstall.h"
 
 #include <QDir>
 #include <QProcess>
@@ -80,10 +81,9 @@ INSTANTIATE_TEST_SUITE_P(Engines, Tools, ::testing::Values(false, true), EngineN
 TEST(DemoHotel, TheDemoComputersRoomIsOpenWithAMenuAndABill)
 {
     QTemporaryDir dir;
-    const ProgramRun demo =
-        RunProgram(QStringLiteral("vod-demo"), {dir.path(), QStringLiteral("--songs"), QStringLiteral("60"),
-                                                QStringLiteral("--photos"), QStringLiteral("1")});
-    ASSERT_EQ(demo.code, 0) << demo.errors.toStdString();
+    const QString error = testsupport::MakeDemoInstallation(
+        dir.path(), {QStringLiteral("--songs"), QStringLiteral("60"), QStringLiteral("--photos"), QStringLiteral("1")});
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     const QString ado = QStringLiteral("Provider=SQLite;Data Source=") + dir.filePath(QStringLiteral("data/hotel.db"));
     char host[256] = {};
     gethostname(host, sizeof(host) - 1);
