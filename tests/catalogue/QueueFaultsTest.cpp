@@ -8,6 +8,7 @@
 #include "core/Setting.h"
 #include "platform/dbase/DbfTable.h"
 #include "support/ChildProcess.h"
+#include "support/FileBytes.h"
 #include "support/TestPg.h"
 
 #include <QDir>
@@ -19,19 +20,6 @@ using namespace cattest;
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 QStringList DamagedCopies(Installation& in)
 {
     return QDir(in.DataDir()).entryList({QStringLiteral("order.damaged-*.dbf")}, QDir::Files);
@@ -39,7 +27,7 @@ QStringList DamagedCopies(Installation& in)
 
 QString Log(Installation& in)
 {
-    return ToWide(ReadAll(in.ExeDir() + QStringLiteral("LogVod.txt")));
+    return ToWide(testsupport::ReadBytes(in.ExeDir() + QStringLiteral("LogVod.txt")));
 }
 
 // Messages the station shows the guest.
@@ -100,7 +88,7 @@ TEST_F(QueueFaults, DamagedQueueFileIsMendedNotReplaced)
 {
     for (int i = 1; i <= 9; ++i)
         in.AddQueueRow(QStringLiteral("00000%1").arg(i), QStringLiteral("Q%1").arg(i), i, QStringLiteral("0"));
-    const QByteArray whole = ReadAll(File());
+    const QByteArray whole = testsupport::ReadBytes(File());
     const int recordLength = int(quint8(whole[10]) | quint8(whole[11]) << 8);
 
     QByteArray wrongCount = whole;
@@ -109,14 +97,14 @@ TEST_F(QueueFaults, DamagedQueueFileIsMendedNotReplaced)
     for (const auto& [what, bytes, kept] :
          {std::tuple{"wrong count", wrongCount, 9}, std::tuple{"cut tail", cutTail, 8}}) {
         SCOPED_TRACE(what);
-        WriteAll(File(), bytes);
+        testsupport::WriteBytes(File(), bytes);
         for (const QString& old : DamagedCopies(in))
             QFile::remove(in.DataDir() + old);
         auto data = in.Open();
         ASSERT_TRUE(data->CreateError().isEmpty()) << qPrintable(data->CreateError());
         EXPECT_EQ(data->m_pOrder->RecordCount(), kept);
         ASSERT_EQ(DamagedCopies(in).size(), 1);
-        EXPECT_EQ(ReadAll(in.DataDir() + DamagedCopies(in).first()), bytes);
+        EXPECT_EQ(testsupport::ReadBytes(in.DataDir() + DamagedCopies(in).first()), bytes);
         EXPECT_TRUE(Log(in).contains(QStringLiteral("已修复"))) << qPrintable(Log(in));
         // The mended file goes on taking orders.
         ASSERT_TRUE(data->OrderSongByNumber(QStringLiteral("000001")));
@@ -126,7 +114,7 @@ TEST_F(QueueFaults, DamagedQueueFileIsMendedNotReplaced)
     }
 
     // Nothing readable: the backup, with the damaged file kept and logged.
-    WriteAll(File(), QByteArray("not a table at all"));
+    testsupport::WriteBytes(File(), QByteArray("not a table at all"));
     for (const QString& old : DamagedCopies(in))
         QFile::remove(in.DataDir() + old);
     auto data = in.Open();

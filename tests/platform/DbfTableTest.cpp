@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/dbase/OrderDbf.h"
 #include "support/ChildProcess.h"
+#include "support/FileBytes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,19 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 quint32 Le32(const QByteArray& b, int at)
 {
@@ -78,7 +66,7 @@ TEST(DbfTable, FileFormatAndRoundTrip)
     QTemporaryDir dir;
     const QString path = dir.filePath("order.dbf");
     CreateOrderDbf(path);
-    QByteArray raw = ReadFile(path);
+    QByteArray raw = testsupport::ReadBytes(path);
     const int fields = int(OrderDbfFields().size());
     ASSERT_EQ(raw.size(), 32 + 32 * fields + 1 + 1);
     EXPECT_EQ(quint8(raw[0]), 0x03);
@@ -93,7 +81,7 @@ TEST(DbfTable, FileFormatAndRoundTrip)
     EXPECT_EQ(t.Append(Entry(t, "00002", 2, "0")), 1u);
     t.Update(1, {{t.FieldIndex("PLAYING"), "2"}, {t.FieldIndex("NAME"), "王菲: 红豆"}});
     t.MarkDeleted(0);
-    raw = ReadFile(path);
+    raw = testsupport::ReadBytes(path);
     const int header = 32 + 32 * fields + 1;
     EXPECT_EQ(Le32(raw, 4), 2u);
     EXPECT_EQ(raw.size(), header + 2 * t.RecordLength() + 1);
@@ -138,10 +126,10 @@ TEST(DbfTable, BrokenFilesRaiseCatchableErrors)
         for (int i = 0; i < 3; ++i)
             t.Append(Entry(t, QString::number(i), i + 1, "0"));
     }
-    const QByteArray raw = ReadFile(good);
+    const QByteArray raw = testsupport::ReadBytes(good);
     const QString bad = dir.filePath("bad.dbf");
     auto opens = [&](const QByteArray& bytes) {
-        WriteFile(bad, bytes);
+        testsupport::WriteBytes(bad, bytes);
         DbfTable t(bad);
         try {
             t.Open();
@@ -171,7 +159,7 @@ TEST(DbfTable, BrokenFilesRaiseCatchableErrors)
     EXPECT_THROW(missing.Open(), DbfError);
 
     // Through a DataSet: the error reaches the caller as the station's type.
-    WriteFile(bad, raw.left(100));
+    testsupport::WriteBytes(bad, raw.left(100));
     DataSet ds;
     ds.SetDbfFile(bad);
     try {
@@ -495,7 +483,7 @@ TEST(DbfTable, SeriesHoldsTheLockAndStampsTheHeaderOnce)
         other.Open();
         other.Append(Entry(other, "6", 6, "0"));
     }
-    const quint32 counterBefore = Le32(ReadFile(path), 16);
+    const quint32 counterBefore = Le32(testsupport::ReadBytes(path), 16);
     {
         UpdateSeries series(ds);
         EXPECT_EQ(LockSeenFromOutside(path), "locked");
@@ -513,7 +501,7 @@ TEST(DbfTable, SeriesHoldsTheLockAndStampsTheHeaderOnce)
         series.Finish();
     }
     EXPECT_EQ(LockSeenFromOutside(path), "free");
-    const QByteArray raw = ReadFile(path);
+    const QByteArray raw = testsupport::ReadBytes(path);
     EXPECT_EQ(Le32(raw, 16), counterBefore + 1); // one stamp for the whole series
     EXPECT_EQ(Le32(raw, 4), 6u);
     DbfTable check(path);
