@@ -118,6 +118,9 @@ void TFrmOCR::HandWriteRecognizerContext(QObject*, const QString& candidates)
     static const QRegularExpression lineBreak(QStringLiteral("[\r\n]+"));
     m_pCandidateList = candidates.split(lineBreak, Qt::SkipEmptyParts);
     FocusCandidate(-1);
+    // The pen has been on the pad since the pointer last hovered a control:
+    // no cell stays lit as if it were chosen.
+    UnhoverControl();
     for (const QPointer<TSubTitle>& label : std::as_const(m_aCandidates)) {
         if (label)
             label->SetCaption(QString());

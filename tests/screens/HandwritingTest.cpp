@@ -128,6 +128,8 @@ TEST_F(HandwritingTest, AWrittenCharacterIsOfferedAndChoosingItNarrowsTheList)
     // The ink shows where it was drawn, and the ten labels hold ten
     // candidates with the written character among them.
     EXPECT_GT(InkPixels(screen), 200);
+    ASSERT_FALSE(screen->HandWrite->Strokes().isEmpty());
+    EXPECT_GT(screen->HandWrite->Strokes().first().size(), 5) << "the ink does not follow the pen's moves";
     const QStringList offered = Candidates(screen);
     EXPECT_TRUE(offered.contains(start.left(1))) << offered.join(' ').toStdString();
     EXPECT_EQ(offered.count(QString()), 0) << offered.join(' ').toStdString();
