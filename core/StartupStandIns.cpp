@@ -5,6 +5,7 @@
 #include "core/Setting.h"
 #include "core/Station.h"
 #include "net/UDP.h"
+#include "phone/PhoneRemote.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
@@ -246,6 +247,8 @@ void LogMissingStartupHooks()
 
 void FreeForms()
 {
+    // The phone remote goes first: it reaches into the queue and the main window.
+    StopPhoneRemote();
     SetStationClosers(TStationClosers());
     if (g_pFrmManager)
         g_pFrmManager->CloseAll();

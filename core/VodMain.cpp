@@ -7,6 +7,7 @@
 #include "core/StartupStandIns.h"
 #include "core/Station.h"
 #include "core/StopSignals.h"
+#include "phone/PhoneRemote.h"
 #include "platform/Tick.h"
 #include "playback/PlayerLink.h"
 #include "playback/StationShot.h"
@@ -102,6 +103,7 @@ int VodMain(int argc, char** argv)
             // 5. Form manager, main window, skin and portal, login, loop.
             CreateFormManager();
             CreateMediaPlayerForm();
+            StartPhoneRemote();
             LoadSkinAndShowPortal();
             SendLogin();
             LogMissingStartupHooks();

@@ -58,6 +58,10 @@ public:
     QTimer* UdpTimer = nullptr;
     QTimer* ShutTimer = nullptr;
 
+signals:
+    // The room changed hands: the server began or ended its time, or locked it.
+    void BookingChanged();
+
 private:
     void ReadPending();
     bool Allowed(const QHostAddress& sender);

@@ -185,6 +185,7 @@ void TUDP::TimeWarning(const QString& minutes)
 
 void TUDP::TimeBegin()
 {
+    emit BookingChanged();
     SetLocked(false);
     CloseLockScreen();
     ResumeIfPaused();
@@ -193,6 +194,7 @@ void TUDP::TimeBegin()
 
 void TUDP::TimeEnd()
 {
+    emit BookingChanged();
     // A room already locked stays as it is. (Only a lock screen without
     // input counts: a guest's password screen does not keep the room open.)
     if (RoomLockScreenOpen())
@@ -206,6 +208,7 @@ void TUDP::TimeEnd()
 
 void TUDP::LockRoom()
 {
+    emit BookingChanged();
     SetLocked(true);
     CloseLockScreen();
     const QString hint = Text("LockHint");

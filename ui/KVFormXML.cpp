@@ -10,6 +10,7 @@
 #include "ui/ItemList.h"
 #include "ui/KVFormManager.h"
 #include "ui/OutsideClose.h"
+#include "ui/PhoneJoin.h"
 #include "ui/SkinFlash.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
@@ -379,6 +380,7 @@ QWidget* TKVFormXML::CreateControl(const QDomElement& element)
         return nullptr;
     m_aBuilt.append(control);
     control->show();
+    TPhoneJoin::Bind(control);
     return control;
 }
 

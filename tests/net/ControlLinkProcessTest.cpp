@@ -15,29 +15,6 @@ namespace {
 
 constexpr int kPowerOffKey = 106, kCallWaiterKey = 107, kEnterKey = 13, kReturnKey = 27;
 
-QString HostName()
-{
-    char name[256] = {};
-    ::gethostname(name, sizeof name - 1);
-    return QString::fromLocal8Bit(name).toLower();
-}
-
-// The first column of a catalogue query's rows.
-QStringList Query(const Station& s, const QString& sql, const QVariantList& params = {})
-{
-    DbConnection db;
-    db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
-    DataSet q;
-    q.SetConnection(&db);
-    q.SetCommandText(sql);
-    q.SetParameters(params);
-    q.Open();
-    QStringList out;
-    for (q.First(); !q.Eof(); q.Next())
-        out << q.Fields(0).AsString().trimmed();
-    return out;
-}
-
 QStringList SongsOf(const Station& s, const QString& where, int count)
 {
     return Query(s,

@@ -25,6 +25,8 @@ QList<SettingRow> DemoSettings()
         {QStringLiteral("vod"), QStringLiteral("ShowScreen"), QStringLiteral("60")},
         // The demo opens on the portal rather than on the venue's start-up password.
         {QStringLiteral("vod"), QStringLiteral("NeedLogin"), QStringLiteral("0")},
+        // Guests' phones join the room through the phone remote on this port.
+        {QStringLiteral("vod"), QStringLiteral("PhonePort"), QStringLiteral("8088")},
         {QStringLiteral("Move"), QStringLiteral("Text"), QStringLiteral("欢迎光临星光KTV，祝您欢唱愉快！")},
     };
 }

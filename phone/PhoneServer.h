@@ -1,0 +1,136 @@
+#pragma once
+// The phone remote's web server: a small HTTP and WebSocket server on the
+// venue's network that serves the phone page from the program's resources
+// and answers its JSON requests. It runs on a thread of its own, searching
+// its own copy of the catalogue, so phones never hold up the touch screen;
+// everything that changes the room (orders, the queue, volume, skip) is
+// handed to the station's thread through the link.
+//
+// Every request carries the room's token (query item "t" or the header
+// X-Room-Token); a request larger than the limit closes its connection, and
+// each client address has a request budget that refills every second.
+#include "phone/PhoneCatalogue.h"
+#include "phone/PhoneReply.h"
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
+#include <QJsonObject>
+#include <QList>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebSocketServer>
+#include <functional>
+#include <memory>
+
+class QWebSocket;
+
+struct TPhoneServerOptions
+{
+    QHostAddress address = QHostAddress::Any;
+    quint16 port = 0;
+    // The catalogue connection the server reads its copy through.
+    QString connectionString;
+    QString exeDir;
+    // Bytes a request (line, headers and body) may take.
+    int maxRequestBytes = 16 * 1024;
+    // Requests a client address may make at once, and per second after that.
+    int burst = 40;
+    int perSecond = 20;
+    // Connections one client address may hold open.
+    int connectionsPerClient = 16;
+    // How long a change of the room may take on the station's thread.
+    int stationTimeoutMs = 3000;
+};
+
+// The station's side, called on the station's thread.
+struct TPhoneStationLink
+{
+    QPointer<QObject> context; // an object of the station's thread
+    std::function<TPhoneReply(const QString& action, const QJsonObject& args)> act;
+};
+
+class TPhoneTcpServer : public QTcpServer
+{
+    Q_OBJECT
+public:
+    TPhoneTcpServer(const TPhoneServerOptions& options, QObject* parent);
+    // Forgets what a connection has sent so far (a request was answered).
+    static void RequestDone(QTcpSocket* socket);
+
+signals:
+    // A connection that opens with a WebSocket handshake for /ws, taken
+    // from the HTTP server before it reads anything.
+    void WebSocketUpgrade(QTcpSocket* socket);
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    void Guard(QTcpSocket* socket);
+    const int m_nMaxBytes;
+    const int m_nPerClient;
+    QList<QPointer<QTcpSocket>> m_aOpen;
+};
+
+class TPhoneServer : public QAbstractHttpServer
+{
+    Q_OBJECT
+public:
+    TPhoneServer(const TPhoneServerOptions& options, TPhoneStationLink link, QObject* parent = nullptr);
+    ~TPhoneServer() override;
+
+    // Listens; false (and the reason in Error()) when the port cannot be had.
+    bool Start();
+    quint16 Port() const;
+    QString Error() const { return m_sError; }
+
+    // Reads the catalogue copy (on this thread); an error is kept in Error().
+    void LoadCatalogue();
+    void SetCatalogue(std::shared_ptr<const TPhoneCatalogue> catalogue);
+    // A new token: phones holding the old one are told and disconnected.
+    void SetToken(const QString& token);
+    // What the station publishes; sent on to every phone when it changed.
+    void PublishQueue(const QJsonObject& queue);
+    void PublishState(const QJsonObject& state);
+
+    int WebSocketCount() const { return int(m_sockets.size()); }
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    TPhoneReply Route(const QHttpServerRequest& request, QByteArray* raw, QByteArray* rawType);
+    TPhoneReply Api(const QString& path, const QHttpServerRequest& request, QByteArray* raw, QByteArray* rawType);
+    TPhoneReply SongPage(const TPhonePage& page, int offset) const;
+    TPhoneReply Photo(int index, QByteArray* raw, QByteArray* rawType);
+    TPhoneReply Act(const QString& action, const QJsonObject& args);
+    bool TokenOk(const QHttpServerRequest& request) const;
+    bool Allowed(const QHostAddress& client);
+    void AcceptWebSockets();
+    void Broadcast(const QJsonObject& message);
+    TPhoneVisibility Visibility() const;
+
+    TPhoneServerOptions m_options;
+    TPhoneStationLink m_link;
+    TPhoneTcpServer* m_pTcp = nullptr;
+    QWebSocketServer m_webSockets{QStringLiteral("vod"), QWebSocketServer::NonSecureMode};
+    QString m_sError;
+    QString m_sToken;
+    std::shared_ptr<const TPhoneCatalogue> m_pCatalogue;
+    QJsonObject m_queue, m_state;
+    QList<QWebSocket*> m_sockets;
+    struct Budget
+    {
+        double tokens = 0;
+        qint64 at = 0;
+    };
+    QHash<QHostAddress, Budget> m_budgets;
+    QElapsedTimer m_clock;
+    QHash<int, QByteArray> m_photos;
+    QByteArray m_page;
+};

@@ -1,0 +1,356 @@
+// The phone remote against the real station and player stand-in: a phone
+// joins by the code on the portal, searches, orders, reorders and deletes,
+// and follows the queue live; old and wrong tokens, a locked room and
+// malformed requests are refused and change nothing.
+#include "tests/e2e/PhoneClient.h"
+#include "tests/e2e/StationRun.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUdpSocket>
+
+using namespace e2e;
+using namespace phonetest;
+
+namespace {
+
+constexpr int kPlaylistKey = 32;
+
+// The station with its phone remote on a free port and the control link on
+// another, the player stand-in beside it.
+class PhoneRoom
+{
+public:
+    explicit PhoneRoom(const QList<std::pair<QString, QString>>& settings = {}, int songMs = 600000)
+    {
+        if (!m_station.Ready())
+            return;
+        m_nPhonePort = FreeTcpPort();
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        m_nUdpPort = probe.localPort();
+        probe.close();
+        m_station.SetSettings({{QStringLiteral("PhonePort"), QString::number(m_nPhonePort)},
+                               {QStringLiteral("UDPPort"), QString::number(m_nUdpPort)},
+                               {QStringLiteral("ControlServerIP"), QStringLiteral("127.0.0.1")}});
+        m_station.SetSettings(settings);
+        m_pPlayer = m_station.StartPlayer(songMs);
+        m_pStation = m_station.StartStation();
+    }
+    Station& station() { return m_station; }
+    bool Ready() const { return m_station.Ready(); }
+
+    // The address of the latest token, as the station logged it.
+    QString Address(int nth = 1)
+    {
+        static const QRegularExpression line(QStringLiteral("手机点歌: (http://\\S+)"));
+        QString found;
+        WaitUntil(
+            [&] {
+                QRegularExpressionMatchIterator it = line.globalMatch(m_station.Log());
+                int n = 0;
+                while (it.hasNext()) {
+                    const QString address = it.next().captured(1);
+                    if (++n >= nth)
+                        found = address;
+                }
+                return n >= nth;
+            },
+            20000);
+        return found;
+    }
+    // The control server's command, sent by its tool as a separate process.
+    int Control(const QStringList& fields)
+    {
+        QProcess p;
+        p.start(ExeDir() + QStringLiteral("/vod-control"),
+                QStringList{QStringLiteral("send"), QStringLiteral("--to"), QStringLiteral("127.0.0.1"),
+                            QStringLiteral("--port"), QString::number(m_nUdpPort), HostName()} +
+                    fields);
+        return p.waitForFinished(15000) ? p.exitCode() : -1;
+    }
+    // A picture of the screen now.
+    QString Shot()
+    {
+        static int n = 100;
+        const int id = ++n;
+        const QString path = m_station.Path(QStringLiteral("shot%1.png").arg(id));
+        m_station.Post(0x8101, id, 0);
+        WaitUntil([&] { return QFileInfo(path).size() > 0; }, 10000);
+        QThread::msleep(200);
+        return path;
+    }
+    QString Label(const QString& name)
+    {
+        for (const QString& l : m_station.Labels().split(u'\n')) {
+            if (l.startsWith(name + u'='))
+                return l.mid(name.size() + 1);
+        }
+        return QString();
+    }
+
+private:
+    Station m_station{3000};
+    quint16 m_nPhonePort = 0, m_nUdpPort = 0;
+    std::unique_ptr<Program> m_pPlayer, m_pStation;
+};
+
+QString Playing(const QJsonObject& queue)
+{
+    return queue.value(QStringLiteral("playing")).toObject().value(QStringLiteral("no")).toString();
+}
+
+} // namespace
+
+TEST(PhoneRemote, APhoneJoinsByTheCodeOrdersReordersDeletesAndFollowsTheQueue)
+{
+    PhoneRoom room;
+    ASSERT_TRUE(room.Ready());
+    const QString address = room.Address();
+    ASSERT_FALSE(address.isEmpty()) << qPrintable(room.station().Log());
+
+    // The portal's code says the same address.
+    const QString zbar = QStandardPaths::findExecutable(QStringLiteral("zbarimg"));
+    if (!zbar.isEmpty()) {
+        ASSERT_TRUE(WaitUntil([&] { return room.Label(QStringLiteral("screen")) == QLatin1String("portal"); }));
+        QProcess read;
+        read.start(zbar, {QStringLiteral("--raw"), QStringLiteral("-q"), room.Shot()});
+        ASSERT_TRUE(read.waitForFinished(20000));
+        EXPECT_EQ(QString::fromUtf8(read.readAllStandardOutput()).trimmed(), address);
+    }
+
+    Phone phone(address);
+    const Answer page = phone.Get(QStringLiteral("/?t=") + phone.Token(), false);
+    EXPECT_EQ(page.status, 200);
+    EXPECT_TRUE(page.body.contains("<title>KTV</title>"));
+    ASSERT_TRUE(phone.Connect());
+    ASSERT_TRUE(Phone::WaitFor([&] { return !phone.Last(QStringLiteral("state")).isEmpty(); }));
+    EXPECT_EQ(phone.Last(QStringLiteral("state")).value(QStringLiteral("lang")).toString(), QStringLiteral("zh"));
+
+    // "bj" finds songs whose initials begin so.
+    Answer found;
+    ASSERT_TRUE(Phone::WaitFor([&] {
+        found = phone.Get(QStringLiteral("/api/search?q=bj"));
+        return found.status != 503;
+    }));
+    ASSERT_EQ(found.status, 200) << found.body.constData();
+    const QJsonArray items = found.json().value(QStringLiteral("items")).toArray();
+    ASSERT_GE(items.size(), 3);
+    QStringList songs;
+    for (const QJsonValue& v : items) {
+        const QString no = v.toObject().value(QStringLiteral("no")).toString();
+        const QStringList initials =
+            Query(room.station(), QStringLiteral("select First_Char from original where SONGNO=?"), {no});
+        ASSERT_EQ(initials.size(), 1);
+        EXPECT_TRUE(initials[0].startsWith(QLatin1String("BJ"))) << qPrintable(no + u' ' + initials[0]);
+        songs << no;
+    }
+
+    // Three orders: the first plays, the other two wait; each is in the
+    // queue file, has its history row and reaches the phone by itself.
+    for (int i = 0; i < 3; ++i) {
+        const Answer ordered = phone.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), songs[i]}});
+        ASSERT_EQ(ordered.status, 200) << ordered.body.constData();
+        if (i == 0) {
+            ASSERT_TRUE(
+                Phone::WaitFor([&] { return Playing(phone.Last(QStringLiteral("queue"))) == songs[0]; }, 15000));
+        }
+    }
+    ASSERT_TRUE(Phone::WaitFor([&] {
+        return Waiting(phone.Last(QStringLiteral("queue"))) == QStringList({songs[1], songs[2]});
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return room.station().HistoryRows(songs[2]) == 1; }));
+
+    // Sing next: the third moves in front of the second, on the phone and
+    // in the file the player reads.
+    const QJsonObject third =
+        phone.Last(QStringLiteral("queue")).value(QStringLiteral("items")).toArray()[1].toObject();
+    const Answer moved = phone.Post(QStringLiteral("/api/first"), third);
+    ASSERT_EQ(moved.status, 200) << moved.body.constData();
+    ASSERT_TRUE(Phone::WaitFor([&] {
+        return Waiting(phone.Last(QStringLiteral("queue"))) == QStringList({songs[2], songs[1]});
+    }));
+    const QJsonObject next = phone.Last(QStringLiteral("queue")).value(QStringLiteral("next")).toObject();
+    EXPECT_EQ(next.value(QStringLiteral("no")).toString(), songs[2]);
+    qint64 numThird = 0, numSecond = 0;
+    for (const QueueEntry& e : room.station().Queue()) {
+        if (e.songNo == songs[2] && e.playing == QLatin1String("0"))
+            numThird = e.num;
+        if (e.songNo == songs[1] && e.playing == QLatin1String("0"))
+            numSecond = e.num;
+    }
+    EXPECT_TRUE(numThird > 0 && numThird < numSecond);
+
+    // The terminal's ordered-songs screen shows the same order.
+    ASSERT_TRUE(room.station().PostKey(kPlaylistKey));
+    ASSERT_TRUE(WaitUntil([&] { return room.Label(QStringLiteral("screen")) == QLatin1String("frmorder"); }));
+    const QString name2 =
+        Query(room.station(), QStringLiteral("select Name from original where SONGNO=?"), {songs[2]})[0];
+    EXPECT_TRUE(WaitUntil([&] { return room.Label(QStringLiteral("songname0")).contains(name2); }));
+
+    // Delete: the second leaves the queue.
+    const QJsonObject second =
+        phone.Last(QStringLiteral("queue")).value(QStringLiteral("items")).toArray()[1].toObject();
+    ASSERT_EQ(phone.Post(QStringLiteral("/api/delete"), second).status, 200);
+    ASSERT_TRUE(
+        Phone::WaitFor([&] { return Waiting(phone.Last(QStringLiteral("queue"))) == QStringList({songs[2]}); }));
+
+    // Skip: the player moves on to the next song, and the phone sees it.
+    ASSERT_EQ(
+        phone.Post(QStringLiteral("/api/control"), QJsonObject{{QStringLiteral("action"), QStringLiteral("skip")}})
+            .status,
+        200);
+    EXPECT_TRUE(Phone::WaitFor([&] { return Playing(phone.Last(QStringLiteral("queue"))) == songs[2]; }, 15000));
+    EXPECT_EQ(
+        phone.Post(QStringLiteral("/api/control"), QJsonObject{{QStringLiteral("action"), QStringLiteral("volup")}})
+            .status,
+        200);
+}
+
+TEST(PhoneRemote, OldAndWrongTokensAndALockedRoomAreRefused)
+{
+    PhoneRoom room;
+    ASSERT_TRUE(room.Ready());
+    Phone phone(room.Address());
+    ASSERT_FALSE(phone.Token().isEmpty());
+    const QString song =
+        Query(room.station(), QStringLiteral("select SONGNO from original where Lan_Type=1 limit 1"))[0];
+    ASSERT_TRUE(phone.Connect());
+
+    Phone stranger(room.Address());
+    stranger.SetToken(QStringLiteral("0123456789"));
+    EXPECT_EQ(stranger.Get(QStringLiteral("/api/queue")).status, 403);
+    EXPECT_EQ(stranger.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), song}}).status, 403);
+    EXPECT_EQ(stranger.Get(QStringLiteral("/?t=0123456789"), false).status, 403);
+    EXPECT_FALSE(stranger.Connect());
+
+    // The control server begins the room's time: a new booking, a new token.
+    ASSERT_EQ(room.Control({QStringLiteral("time"), QStringLiteral("begin")}), 0);
+    const QString renewed = room.Address(2);
+    ASSERT_FALSE(renewed.isEmpty());
+    EXPECT_TRUE(Phone::WaitFor([&] { return phone.Closed(); }));
+    EXPECT_FALSE(phone.Last(QStringLiteral("expired")).isEmpty());
+    EXPECT_EQ(phone.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), song}}).error(),
+              QStringLiteral("token"));
+    Phone guest(renewed);
+    EXPECT_EQ(guest.Get(QStringLiteral("/api/queue")).status, 200);
+
+    // Locked by the server: another token, and orders are refused with a reason.
+    ASSERT_EQ(room.Control({QStringLiteral("cmd"), QStringLiteral("lock")}), 0);
+    Phone locked(room.Address(3));
+    const Answer refused = locked.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), song}});
+    EXPECT_EQ(refused.status, 423);
+    EXPECT_EQ(refused.error(), QStringLiteral("locked"));
+    EXPECT_TRUE(locked.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("locked")).toBool());
+    EXPECT_TRUE(room.station().Queue().isEmpty());
+
+    // Unlocked (same booking, same token): orders go through again.
+    ASSERT_EQ(room.Control({QStringLiteral("cmd"), QStringLiteral("unlock")}), 0);
+    ASSERT_TRUE(Phone::WaitFor([&] {
+        return locked.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), song}}).status == 200;
+    }));
+    EXPECT_EQ(room.station().Queue().size(), 1);
+}
+
+TEST(PhoneRemote, MalformedAndHostileRequestsGetClearErrorsAndChangeNothing)
+{
+    PhoneRoom room;
+    ASSERT_TRUE(room.Ready());
+    Phone phone(room.Address());
+    ASSERT_TRUE(Phone::WaitFor(
+        [&] { return phone.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("ready")).toBool(); }));
+    const auto order = [&](const QByteArray& body) { return phone.Post(QStringLiteral("/api/order"), body); };
+
+    EXPECT_EQ(order("{\"no\":").status, 400);
+    EXPECT_EQ(order("[1,2]").status, 400);
+    EXPECT_EQ(order("{\"no\":12}").status, 400);
+    EXPECT_EQ(order("{\"no\":\"1' or '1'='1\"}").error(), QStringLiteral("song number"));
+    EXPECT_EQ(order("{\"no\":\"99999\"}").error(), QStringLiteral("unknown song"));
+    EXPECT_EQ(phone.Post(QStringLiteral("/api/first"), QByteArray("{\"no\":\"00001\",\"num\":\"x\"}")).status, 400);
+    EXPECT_EQ(phone.Post(QStringLiteral("/api/control"), QByteArray("{\"action\":\"shutdown\"}")).status, 400);
+    EXPECT_EQ(phone.Get(QStringLiteral("/api/order?no=00001")).status, 405);
+    // A body past the limit ends the request without an answer or an order.
+    const Answer huge = order(QByteArray("{\"no\":\"") + QByteArray(200 * 1024, 'a') + QByteArray("\"}"));
+    EXPECT_TRUE(huge.status == 413 || huge.status == 0) << huge.status;
+    // Search text is text, never SQL; paths never reach the file system.
+    const Answer injected =
+        phone.Get(QStringLiteral("/api/search?q=") +
+                  QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral("x' or 1=1; drop table song; --"))));
+    EXPECT_EQ(injected.status, 200);
+    EXPECT_EQ(injected.json().value(QStringLiteral("total")).toInt(), 0);
+    EXPECT_EQ(phone.Get(QStringLiteral("/../vod.ini")).status, 404);
+    EXPECT_EQ(phone.Get(QStringLiteral("/%2e%2e/data/kroom.db")).status, 404);
+    EXPECT_EQ(phone.Get(QStringLiteral("/api/photo?id=..%2F..%2Fvod.ini")).status, 404);
+    EXPECT_EQ(phone.Get(QStringLiteral("/api/songs?by=lang&v=1%20or%201")).status, 400);
+    // No function that needs a password on the terminal exists here.
+    for (const char* path : {"/api/shutdown", "/api/lock", "/api/settings", "/api/food"})
+        EXPECT_EQ(phone.Post(QString::fromLatin1(path), QByteArray("{}")).status, 405) << path;
+
+    // A flood: refused with 429 once the budget is spent, then served again.
+    int refused = 0;
+    for (int i = 0; i < 80; ++i)
+        refused += phone.Get(QStringLiteral("/api/queue")).status == 429 ? 1 : 0;
+    EXPECT_GT(refused, 0);
+    EXPECT_TRUE(Phone::WaitFor([&] { return phone.Get(QStringLiteral("/api/queue")).status == 200; }, 5000));
+
+    EXPECT_TRUE(room.station().Queue().isEmpty());
+    EXPECT_EQ(Query(room.station(), QStringLiteral("select count(*) from song"))[0].toInt(), 3000);
+}
+
+// Pictures for the README (only with VOD_SHOTS): the portal and the ordered
+// songs with the room's code in both languages, and the phone's search and
+// queue pages as a headless Chromium draws them (when it is installed).
+TEST(PhoneRemote, Screenshots)
+{
+    const QString shots = qEnvironmentVariable("VOD_SHOTS");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VOD_SHOTS names no folder";
+    QDir().mkpath(shots);
+    const auto keep = [&](const QString& from, const QString& name) {
+        QFile::remove(shots + u'/' + name);
+        return QFile::copy(from, shots + u'/' + name);
+    };
+    {
+        PhoneRoom room;
+        ASSERT_TRUE(room.Ready());
+        Phone phone(room.Address());
+        ASSERT_TRUE(WaitUntil([&] { return room.Label(QStringLiteral("screen")) == QLatin1String("portal"); }));
+        QThread::msleep(500);
+        ASSERT_TRUE(keep(room.Shot(), QStringLiteral("phone-portal-zh.png")));
+        ASSERT_TRUE(Phone::WaitFor(
+            [&] { return phone.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("ready")).toBool(); }));
+        const QJsonArray found =
+            phone.Get(QStringLiteral("/api/search?q=bj")).json().value(QStringLiteral("items")).toArray();
+        for (int i = 0; i < 4 && i < found.size(); ++i)
+            phone.Post(QStringLiteral("/api/order"),
+                       QJsonObject{{QStringLiteral("no"), found[i].toObject().value(QStringLiteral("no"))}});
+        ASSERT_TRUE(room.station().PostKey(kPlaylistKey));
+        ASSERT_TRUE(WaitUntil([&] { return room.Label(QStringLiteral("screen")) == QLatin1String("frmorder"); }));
+        QThread::msleep(3500);
+        ASSERT_TRUE(keep(room.Shot(), QStringLiteral("phone-ordered-zh.png")));
+
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        for (const auto& [hash, name] :
+             {std::pair{"#q=bj", "phone-search.png"}, std::pair{"#tab=queue", "phone-queue.png"}}) {
+            if (chromium.isEmpty())
+                break;
+            QProcess browser;
+            browser.start(chromium,
+                          {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                           QStringLiteral("--disable-gpu"), QStringLiteral("--hide-scrollbars"),
+                           QStringLiteral("--window-size=390,760"), QStringLiteral("--virtual-time-budget=5000"),
+                           QStringLiteral("--screenshot=") + shots + u'/' + QLatin1String(name),
+                           phone.Url(QStringLiteral("/?t=") + phone.Token() + QLatin1String(hash)).toString()});
+            EXPECT_TRUE(browser.waitForFinished(60000));
+        }
+    }
+    PhoneRoom english({{QStringLiteral("LangType"), QStringLiteral("0")}});
+    ASSERT_TRUE(english.Ready());
+    Phone phone(english.Address());
+    EXPECT_EQ(phone.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("lang")).toString(),
+              QStringLiteral("en"));
+    ASSERT_TRUE(WaitUntil([&] { return english.Label(QStringLiteral("screen")) == QLatin1String("portal"); }));
+    QThread::msleep(500);
+    ASSERT_TRUE(keep(english.Shot(), QStringLiteral("phone-portal-en.png")));
+}
