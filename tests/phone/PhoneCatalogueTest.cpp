@@ -65,8 +65,10 @@ TEST(PhoneCatalogue, OneBoxFindsByInitialsNameNumberAndSingerMostSungFirst)
     // The beginning of a name, any case; Chinese too.
     EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("beat"), songsOnly, 0, 10)), QStringList{"00004"});
     EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("北京"), songsOnly, 0, 10)), (QStringList{"00002", "00001"}));
-    // A number is a number prefix first; the same digits inside another number do not count.
-    EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("0001"), songsOnly, 0, 10)), (QStringList{"00001", "00012"}));
+    // A number is the beginning of song numbers; the same digits further in do not count.
+    EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("0001"), songsOnly, 0, 10)), QStringList{"00012"});
+    EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("000"), songsOnly, 0, 10)),
+              (QStringList{"00002", "00003", "00001", "00004", "00012"}));
     // A singer named alone or in a duet.
     EXPECT_EQ(Numbers(*c, c->Search(QStringLiteral("林俊杰"), songsOnly, 0, 10)),
               (QStringList{"10012", "00003", "00012"}));

@@ -112,7 +112,7 @@ TEST(SkinData, FaultsInTheDataNameTheirFileAndLine)
     const TFault faults[] = {
         {"screens/frmorder.xml", "<label name=\"msg\" rect", "<label nmae=\"msg\" rect", "frmorder.xml:"},
         {"screens/frmorder.xml", "text=\"@first\"", "text=\"@firts\"", "no text \"firts\""},
-        {"screens/frmorder.xml", "rect=\"742 112 80 43\"", "rect=\"742 112 80\"", "rect needs 4 whole numbers"},
+        {"screens/frmorder.xml", "rect=\"612 112 80 43\"", "rect=\"612 112 80\"", "rect needs 4 whole numbers"},
         {"screens/frmorder.xml", "color=\"gold\"", "color=\"golden\"", "golden"},
         {"screens/frmorder.xml", "<round name=", "<button name=", "<button>"},
         {"screens/frmorder.xml", "</screen>", "</scren>", "frmorder.xml:"},
