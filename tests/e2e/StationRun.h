@@ -234,16 +234,9 @@ inline QString HostName()
 // The first column of a catalogue query's rows.
 inline QStringList Query(const Station& s, const QString& sql, const QVariantList& params = {})
 {
-    DbConnection db;
-    db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
-    DataSet q;
-    q.SetConnection(&db);
-    q.SetCommandText(sql);
-    q.SetParameters(params);
-    q.Open();
     QStringList out;
-    for (q.First(); !q.Eof(); q.Next())
-        out << q.Fields(0).AsString().trimmed();
+    for (const QStringList& row : s.CatalogueRows(sql, params))
+        out << (row.isEmpty() ? QString() : row[0].trimmed());
     return out;
 }
 
