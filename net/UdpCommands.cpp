@@ -146,7 +146,8 @@ void TUDP::Dispatch()
             ScheduleShutdown(Arg2);
         // Closing the main window frees this link: not while it is busy here.
         if (Arg1 == QLatin1String("close"))
-            QMetaObject::invokeMethod(qApp, [] { CloseStation(false); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [] { CloseStation(false); }, Qt::QueuedConnection);
         if (Arg1 == QLatin1String("Fire"))
             PostCommand(kCmdFireAlarm);
         if (Arg1 == QLatin1String("CancelFire"))
@@ -185,35 +186,37 @@ void TUDP::TimeWarning(const QString& minutes)
 
 void TUDP::TimeBegin()
 {
-    emit BookingChanged();
     SetLocked(false);
     CloseLockScreen();
     ResumeIfPaused();
     ShowText(kShowQuickText, QStringLiteral(" "));
+    emit BookingChanged();
 }
 
 void TUDP::TimeEnd()
 {
-    emit BookingChanged();
     // A room already locked stays as it is. (Only a lock screen without
     // input counts: a guest's password screen does not keep the room open.)
-    if (RoomLockScreenOpen())
+    if (RoomLockScreenOpen()) {
+        emit BookingChanged();
         return;
+    }
     SetLocked(true);
     CloseLockScreen();
     const QString over = Text("TimeOver");
     ShowRoomLock(over);
     ShowText(kShowQuickText, over);
+    emit BookingChanged();
 }
 
 void TUDP::LockRoom()
 {
-    emit BookingChanged();
     SetLocked(true);
     CloseLockScreen();
     const QString hint = Text("LockHint");
     ShowText(kShowQuickText, hint);
     ShowRoomLock(hint);
+    emit BookingChanged();
 }
 
 void TUDP::UnlockRoom()

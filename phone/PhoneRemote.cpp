@@ -178,6 +178,8 @@ void TPhoneRemote::RenewToken()
     RunOnServer([token](TPhoneServer& server) { server.SetToken(token); });
     TPhoneJoin::Instance().Set(Address(), QrCodeImage(Address()));
     WriteLog(QStringLiteral("手机点歌: ") + Address());
+    if (m_pPoll)
+        Publish();
 }
 
 void TPhoneRemote::OpenQueueView()

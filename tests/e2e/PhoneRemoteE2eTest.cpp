@@ -242,7 +242,8 @@ TEST(PhoneRemote, OldAndWrongTokensAndALockedRoomAreRefused)
     const Answer refused = locked.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), song}});
     EXPECT_EQ(refused.status, 423);
     EXPECT_EQ(refused.error(), QStringLiteral("locked"));
-    EXPECT_TRUE(locked.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("locked")).toBool());
+    EXPECT_TRUE(Phone::WaitFor(
+        [&] { return locked.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("locked")).toBool(); }));
     EXPECT_TRUE(room.station().Queue().isEmpty());
 
     // Unlocked (same booking, same token): orders go through again.
