@@ -14,10 +14,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
-class QWidget;
 class TInkLayer;
 
 class THandWriteX : public QObject
