@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Writes PNGs of the portal, a song list page, the ordered songs, the singer
-# grid, the stroke screen, a member's favourites and the handwriting screen
-# into <build>/screenshots/ (portal.png, songlist.png, ordered.png,
-# singers.png, strokes.png, favourites.png, handwriting.png): the station runs
-# on a fresh demo installation, driven like a guest; offscreen, and on a
-# private Xvfb display for the handwriting, which is drawn with the pointer.
+# grid, the stroke screen, a member's favourites, the handwriting screen, a
+# dish list, the food basket and the room's bill into <build>/screenshots/
+# (portal.png, songlist.png, ordered.png, singers.png, strokes.png,
+# favourites.png, handwriting.png, dishes.png, basket.png, bill.png): the
+# station runs on a fresh demo installation, driven like a guest; offscreen,
+# and on a private Xvfb display for the handwriting, which is drawn with the
+# pointer.
 #   scripts/screenshots.sh [build-folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +16,7 @@ out="$build/screenshots"
 mkdir -p "$out" "$build/xdg-runtime"
 chmod 700 "$build/xdg-runtime"
 QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
-  "$build/tests/test_e2e" --gtest_filter=StationE2e.Screenshots:HandwritingE2e.*
+  "$build/tests/test_e2e" \
+  --gtest_filter=StationE2e.Screenshots:HandwritingE2e.*:RoomServiceE2e.AGuestOrdersFromTheKeypadAndTheBillShowsTheOrder
 ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png "$out"/singers.png "$out"/strokes.png \
-  "$out"/favourites.png "$out"/handwriting.png
+  "$out"/favourites.png "$out"/handwriting.png "$out"/dishes.png "$out"/basket.png "$out"/bill.png

@@ -8,13 +8,23 @@
 //     against reading the same dishes with one query;
 //   - Checkout of the room (CheckoutRoom), against one query summing the tab;
 //   - SubmitOrders of a 20-row basket (gifts, flow number, placing), against
-//     updating the same 20 rows in one transaction.
+//     updating the same 20 rows in one transaction;
+//   - the screens on the demo skin, offscreen: the dish list of one food type
+//     opened and drawn (rendered with grab), against the menu query; the bill
+//     screen opened (room check and checkout included) and drawn, against
+//     the query summing the tab.
 //   bench_roomservice [--sqlite-only]
+#include "core/Setting.h"
 #include "platform/db/DbConnection.h"
+#include "roomservice/FoodScreens.h"
 #include "roomservice/FrmAdo.h"
 #include "roomservice/HotelSchema.h"
+#include "tools/demo/skin/DemoSkin.h"
+#include "ui/KVFormManager.h"
+#include "ui/KVFormXML.h"
+#include "ui/SubTitle.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlQuery>
@@ -124,6 +134,32 @@ void Report(const char* what, double ms, double baseline, double limit)
                 baseline > 0 ? ms / baseline : 0.0, limit, ms <= limit ? "ok" : "OVER");
 }
 
+// Milliseconds from opening a screen to its drawn picture; the screen is
+// closed afterwards, outside the time.
+double OpenAndDraw(const std::function<TKVFormXML*()>& open)
+{
+    QElapsedTimer t;
+    t.start();
+    TKVFormXML* screen = open();
+    if (screen) {
+        [[maybe_unused]] volatile int width = screen->grab().width(); // renders the whole screen
+    }
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (screen)
+        screen->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return screen ? ms : -1;
+}
+
+double MedianOf(const std::function<double()>& run, int times)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i)
+        ms.push_back(run());
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
 int Measure(const char* engine, const QString& hotelAdo)
 {
     {
@@ -188,20 +224,61 @@ int Measure(const char* engine, const QString& hotelAdo)
             plain.Commit();
         });
     Report("SubmitOrders of a 20-row basket", submit, submitBase, 100);
-    return 0;
+
+    if (!g_pFrmManager)
+        return 0;
+    FrmAdo = &ado;
+    ado.cl->Locate(QStringLiteral("cFoodTypeNo"), QStringLiteral("T12"));
+    const double dishes = MedianOf([] { return OpenAndDraw([] { return g_pFrmManager->ShowFood(); }); }, 15);
+    const double bill = MedianOf([] { return OpenAndDraw([] { return g_pFrmManager->ShowBill(); }); }, 15);
+    // The same skin nodes shown as plain skinned screens: what the framework
+    // itself costs (background, controls, drawing) without list or data.
+    for (const char* node : {"frmfood", "frmbill"})
+        RegisterScreenFactory(QLatin1String(node), [] { return new TKVFormXML(); });
+    const double plainDishes = MedianOf([] { return OpenAndDraw([] { return g_pFrmManager->ShowFood(); }); }, 15);
+    const double plainBill = MedianOf([] { return OpenAndDraw([] { return g_pFrmManager->ShowBill(); }); }, 15);
+    RegisterFoodScreens();
+    Report("dish list of one type opened and drawn", dishes, menuBase, 30);
+    Report("  the same node as a plain skinned screen", plainDishes, menuBase, 30);
+    Report("bill screen opened (checkout) and drawn", bill, checkoutBase, 60);
+    Report("  the same node as a plain skinned screen", plainBill, checkoutBase, 60);
+    FrmAdo = nullptr;
+    return dishes < 0 || bill < 0 ? 1 : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     qputenv("VOD_KEEP_CLOCK", "1");
     QTemporaryDir dir;
+    // The screens on the demo skin (Chinese, 1024 x 768).
+    QString error;
+    if (!WriteDemoSkin(dir.path(), 1, &error)) {
+        std::fprintf(stderr, "bench_roomservice: %s\n", qPrintable(error));
+        return 1;
+    }
+    InstallFontSubstitutions();
+    TSetting setting(dir.path() + QLatin1Char('/'));
+    setting.LoadKeyMap();
+    setting.BuildCommandWords();
+    g_pSetting = &setting;
+    TKVFormManager manager;
+    g_pFrmManager = &manager;
+    RegisterFoodScreens();
+    InstallRoomServiceHooks();
+    manager.LoadSkin(dir.filePath(QStringLiteral("Images/Chinese/1024x768/buttons.xml")));
     int rc = Measure("SQLite", QStringLiteral("Provider=SQLite;Create=1;Data Source=") +
                                    dir.filePath(QStringLiteral("hotel.db")));
-    if (app.arguments().contains(QStringLiteral("--sqlite-only")))
+    if (app.arguments().contains(QStringLiteral("--sqlite-only"))) {
+        manager.CloseAll();
+        g_pFrmManager = nullptr;
+        g_pSetting = nullptr;
         return rc;
+    }
     // A private PostgreSQL server on a free port.
     QFile::setPermissions(dir.path(), QFile::Permissions(0x7755));
     QTcpServer probe;
@@ -219,5 +296,8 @@ int main(int argc, char** argv)
                                  "User ID=postgres;Password=")
                       .arg(port));
     QProcess::execute(script, {QStringLiteral("stop"), pgDir, QString::number(port)});
+    manager.CloseAll();
+    g_pFrmManager = nullptr;
+    g_pSetting = nullptr;
     return rc;
 }
