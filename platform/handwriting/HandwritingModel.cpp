@@ -11,7 +11,7 @@ namespace {
 // The side of the square the ink is classified in, and the share of it left
 // free on each side.
 constexpr double kBox = 1000;
-constexpr double kMargin = 0.1;
+constexpr double kMargin = 0.15;
 
 } // namespace
 
