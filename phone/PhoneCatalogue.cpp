@@ -136,6 +136,21 @@ void TPhoneCatalogue::BuildIndexes()
     }
     std::stable_sort(m_byCreated.begin(), m_byCreated.end(),
                      [this](int a, int b) { return Song(a).created > Song(b).created; });
+    m_times.resize(size_t(n));
+    m_lanTypes.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        m_times[size_t(i)] = Song(i).times;
+        m_lanTypes[size_t(i)] = Song(i).lanType;
+    }
+    m_byLanguage.clear();
+    for (int i : m_byInitials)
+        m_byLanguage[Song(i).lanType].push_back(i);
+    m_ranked.clear();
+    for (int i : m_byTimes) {
+        if (Song(i).times <= 0)
+            break;
+        m_ranked.push_back(i);
+    }
     m_singerSongs.clear();
     for (int i : m_byTimes) {
         for (const QString& name : SingerNames(Song(i).singer))
@@ -161,12 +176,12 @@ template <typename Key>
 std::pair<std::vector<int>::const_iterator, std::vector<int>::const_iterator>
 TPhoneCatalogue::PrefixRange(const std::vector<int>& index, const QString& prefix, Key key) const
 {
-    const auto first =
-        std::lower_bound(index.begin(), index.end(), prefix, [&key](int i, const QString& p) { return key(i) < p; });
-    auto last = first;
-    while (last != index.end() && key(*last).startsWith(prefix))
-        ++last;
-    return {first, last};
+    // Every key that begins with prefix sorts before prefix followed by the
+    // highest character: two binary searches, nothing read in between.
+    const QString end = prefix + QChar(0xFFFF);
+    const auto less = [&key](int i, const QString& p) { return key(i) < p; };
+    return {std::lower_bound(index.begin(), index.end(), prefix, less),
+            std::lower_bound(index.begin(), index.end(), end, less)};
 }
 
 TPhonePage TPhoneCatalogue::Page(const std::vector<int>& hits, const TPhoneVisibility& v, int offset, int limit) const
@@ -174,7 +189,7 @@ TPhonePage TPhoneCatalogue::Page(const std::vector<int>& hits, const TPhoneVisib
     TPhonePage page;
     offset = std::max(0, offset);
     for (int i : hits) {
-        if (!v.Shows(Song(i)))
+        if (!Shows(v, i))
             continue;
         if (page.total >= offset && page.items.size() < limit)
             page.items.append(i);
@@ -186,15 +201,38 @@ TPhonePage TPhoneCatalogue::Page(const std::vector<int>& hits, const TPhoneVisib
 TPhonePage TPhoneCatalogue::Search(const QString& raw, const TPhoneVisibility& v, int offset, int limit) const
 {
     const QString text = raw.trimmed().left(kMaxQueryLength);
+    TPhonePage page;
     if (text.isEmpty())
-        return TPhonePage();
+        return page;
+    offset = std::max(0, offset);
     std::vector<int> hits;
     std::vector<bool> seen(m_songs.size(), false);
+    // One kind of match: its visible songs count, and its most sung ones (as
+    // many as this page can need) follow the earlier kinds' hits. A song
+    // found two ways is shown once (and counted by each way).
     const auto add = [&](auto first, auto last) {
-        std::vector<int> group(first, last);
-        // Most sung first within one kind of match.
-        std::stable_sort(group.begin(), group.end(), [this](int a, int b) { return Song(a).times > Song(b).times; });
-        for (int i : group) {
+        const size_t wanted = size_t(offset + limit) + hits.size();
+        std::vector<int> best;
+        // Most sung first; equally sung songs in catalogue order.
+        const auto moreSung = [this](int a, int b) {
+            const qint64 ta = m_times[size_t(a)], tb = m_times[size_t(b)];
+            return ta > tb || (ta == tb && a < b);
+        };
+        for (auto it = first; it != last; ++it) {
+            if (!Shows(v, *it))
+                continue;
+            ++page.total;
+            if (best.size() < wanted) {
+                best.push_back(*it);
+                std::push_heap(best.begin(), best.end(), moreSung);
+            } else if (moreSung(*it, best.front())) {
+                std::pop_heap(best.begin(), best.end(), moreSung);
+                best.back() = *it;
+                std::push_heap(best.begin(), best.end(), moreSung);
+            }
+        }
+        std::sort_heap(best.begin(), best.end(), moreSung);
+        for (int i : best) {
             if (!seen[size_t(i)]) {
                 seen[size_t(i)] = true;
                 hits.push_back(i);
@@ -217,25 +255,17 @@ TPhonePage TPhoneCatalogue::Search(const QString& raw, const TPhoneVisibility& v
         add(first, last);
     }
     const auto singer = m_singerSongs.constFind(folded);
-    if (singer != m_singerSongs.cend()) {
-        for (int i : *singer) {
-            if (!seen[size_t(i)]) {
-                seen[size_t(i)] = true;
-                hits.push_back(i);
-            }
-        }
-    }
-    return Page(hits, v, offset, limit);
+    if (singer != m_singerSongs.cend())
+        add(singer->cbegin(), singer->cend());
+    for (size_t i = size_t(offset); i < hits.size() && page.items.size() < limit; ++i)
+        page.items.append(hits[i]);
+    return page;
 }
 
 TPhonePage TPhoneCatalogue::ByLanguage(int lanType, const TPhoneVisibility& v, int offset, int limit) const
 {
-    std::vector<int> hits;
-    for (int i : m_byInitials) {
-        if (Song(i).lanType == lanType)
-            hits.push_back(i);
-    }
-    return Page(hits, v, offset, limit);
+    const auto it = m_byLanguage.constFind(lanType);
+    return it == m_byLanguage.cend() ? TPhonePage() : Page(*it, v, offset, limit);
 }
 
 TPhonePage TPhoneCatalogue::BySinger(const QString& singer, const TPhoneVisibility& v, int offset, int limit) const
@@ -258,13 +288,7 @@ TPhonePage TPhoneCatalogue::NewSongs(const QDate& today, const TPhoneVisibility&
 
 TPhonePage TPhoneCatalogue::Ranking(const TPhoneVisibility& v, int offset, int limit) const
 {
-    std::vector<int> hits;
-    for (int i : m_byTimes) {
-        if (Song(i).times <= 0)
-            break;
-        hits.push_back(i);
-    }
-    return Page(hits, v, offset, limit);
+    return Page(m_ranked, v, offset, limit);
 }
 
 TPhonePage TPhoneCatalogue::Singers(const QString& raw, int offset, int limit) const

@@ -87,10 +87,20 @@ private:
     std::pair<std::vector<int>::const_iterator, std::vector<int>::const_iterator>
     PrefixRange(const std::vector<int>& index, const QString& prefix, Key key) const;
     TPhonePage Page(const std::vector<int>& hits, const TPhoneVisibility& v, int offset, int limit) const;
+    bool Shows(const TPhoneVisibility& v, int song) const
+    {
+        const int lanType = m_lanTypes[size_t(song)];
+        return lanType == 20 ? v.adult : lanType == 21 ? v.dance : true;
+    }
 
     std::vector<TPhoneSong> m_songs;
     std::vector<QString> m_nameKeys; // folded names
     std::vector<int> m_byNo, m_byInitials, m_byName, m_byTimes, m_byCreated;
+    // What searches read of every song, kept compact.
+    std::vector<qint64> m_times;
+    std::vector<int> m_lanTypes;
+    QHash<int, std::vector<int>> m_byLanguage;      // by initials
+    std::vector<int> m_ranked;                      // sung at least once, most first
     QHash<QString, std::vector<int>> m_singerSongs; // folded singer name -> songs, most sung first
     std::vector<TPhoneSinger> m_singers;            // most sung first
     QList<Language> m_languages;
