@@ -11,6 +11,7 @@
 #include "playback/PlayerLink.h"
 #include "roomservice/FoodScreens.h"
 #include "roomservice/FrmAdo.h"
+#include "screens/FrmRepair.h"
 #include "screens/SongScreens.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
@@ -19,6 +20,7 @@
 #include "utilities/UtilityScreens.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace {
 
@@ -149,6 +151,9 @@ void CreateFormManager()
     UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
     UiHooks().SwitchLanguage = [](int index) { SwitchLanguage(index); };
     DispatchDevices().ShowMessageText = [](const QString& text) { ShowMessageText(text); };
+    // A player report while the maintenance screen is in front: it shows the
+    // song that plays now.
+    DispatchDevices().RefreshRepairStatus = [] { RefreshRepairScreen(); };
 }
 
 void CreateMediaPlayerForm()
@@ -163,6 +168,18 @@ void CreateMediaPlayerForm()
     UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
     // RETURN on the portal of a small screen: the player's window comes to the front.
     UiHooks().ShowPlayerWindow = [] { playerlink::PostKey(0, true); };
+    TRepairLink& repair = RepairLink();
+    repair.SendSongRecord = [](int direction, const QStringList& fields) {
+        return playerlink::SendSongRecord(direction, playerlink::BuildSongRecord(fields));
+    };
+    repair.SendVocalCheck = [](bool vocal) { return playerlink::SendVocalCheck(vocal); };
+    repair.KeepInFront = [](bool on) {
+        QTimer* timer = FrmMediaPlayer ? FrmMediaPlayer->Timer2() : nullptr;
+        if (timer && on)
+            timer->start();
+        else if (timer)
+            timer->stop();
+    };
     SetLevelNamesRefresher([] {
         if (FrmMediaPlayer)
             FrmMediaPlayer->RefreshLevelNames();

@@ -72,6 +72,27 @@ int LevelOfVolume(int64_t volume)
     }
 }
 
+// Reopening the catalogue prepares its indexes anew, and the maintenance
+// screen waits for them: it opens as soon as they are ready (the staff's
+// add-song round would otherwise end on the portal). A loader that never
+// finishes is given up after a minute.
+constexpr int kRepairWaitStepMs = 100;
+constexpr int kRepairWaitSteps = 600;
+
+void ShowRepairWhenIndexed(int stepsLeft)
+{
+    if (!g_pFrmManager)
+        return;
+    if (!FrmData || !FrmData->LoaderRunning()) {
+        g_pFrmManager->ShowRepair();
+        return;
+    }
+    if (stepsLeft > 0)
+        QTimer::singleShot(kRepairWaitStepMs, QCoreApplication::instance(), [stepsLeft] {
+            RunGuarded(QStringLiteral("ShowRepair"), [stepsLeft] { ShowRepairWhenIndexed(stepsLeft - 1); });
+        });
+}
+
 // The add-song program has finished: the songs it added in the last 30 days
 // that still lack their data go into the queue for the staff to check.
 void QueueNewSongs()
@@ -96,8 +117,7 @@ void QueueNewSongs()
     for (data->ADOQuery1.First(); !data->ADOQuery1.Eof(); data->ADOQuery1.Next())
         data->OrderSong(&data->ADOQuery1);
     data->ADOQuery1.Close();
-    if (g_pFrmManager)
-        g_pFrmManager->ShowRepair();
+    ShowRepairWhenIndexed(kRepairWaitSteps);
 }
 
 } // namespace
@@ -458,6 +478,8 @@ void InstallInputDispatch()
         if (m.message == kMsgTestLabels && TestControlEnabled())
             SaveFrontLabels(qEnvironmentVariable("VOD_SCREENSHOT_DIR") + QStringLiteral("/labels") +
                             QString::number(m.wParam) + QStringLiteral(".txt"));
+        if (m.message == kMsgTestKey && TestControlEnabled())
+            TypeTestKey(int(m.wParam), int(m.lParam));
         if (m.message == kMsgTestCloseStation && TestControlEnabled())
             CloseStation(false);
     });

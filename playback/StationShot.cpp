@@ -5,9 +5,12 @@
 #include "ui/SubTitle.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -76,6 +79,11 @@ bool SaveFrontLabels(const QString& path)
         text += "screen=" + top->objectName().toUtf8() + "\n";
         for (TSubTitle* label : top->findChildren<TSubTitle*>())
             text += label->objectName().toUtf8() + "=" + label->Caption().toUtf8() + "\n";
+        // The inputs of the screen (the maintenance screen's record) as well.
+        for (QLineEdit* edit : top->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+            text += edit->objectName().toUtf8() + "=" + edit->text().toUtf8() + "\n";
+        for (QComboBox* list : top->findChildren<QComboBox*>(QString(), Qt::FindDirectChildrenOnly))
+            text += list->objectName().toUtf8() + "=" + list->currentText().toUtf8() + "\n";
     }
     QFile part(path + QStringLiteral(".part"));
     if (!part.open(QIODevice::WriteOnly) || part.write(text) != text.size())
@@ -83,4 +91,19 @@ bool SaveFrontLabels(const QString& path)
     part.close();
     QFile::remove(path);
     return QFile::rename(path + QStringLiteral(".part"), path);
+}
+
+void TypeTestKey(int qtKey, int modifiers)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    if (!target)
+        return;
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QKeyEvent press(QEvent::KeyPress, qtKey, mods);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, mods);
+    if (QApplication::focusWidget())
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &release);
 }

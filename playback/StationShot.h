@@ -15,7 +15,13 @@ constexpr uint32_t kMsgTestScreenshot = 0x8101;
 // "shutdown" does (CloseStation without power off).
 constexpr uint32_t kMsgTestCloseStation = 0x8102;
 // kMsgTestLabels writes the front screen's labels, one "name=caption" line
-// each (UTF-8), to VOD_SCREENSHOT_DIR/labels<wParam>.txt.
+// each (UTF-8), then its edit boxes and lists ("name=text"), to
+// VOD_SCREENSHOT_DIR/labels<wParam>.txt.
 constexpr uint32_t kMsgTestLabels = 0x8103;
+// kMsgTestKey types one key (wParam a Qt key code, lParam the Qt modifiers)
+// at the station's keyboard focus, as a key pressed on the station's own
+// keyboard is: through the application's handlers to the focused control.
+constexpr uint32_t kMsgTestKey = 0x8104;
 bool TestControlEnabled();
+void TypeTestKey(int qtKey, int modifiers);
 bool SaveFrontLabels(const QString& path);

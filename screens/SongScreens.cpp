@@ -9,6 +9,7 @@
 #include "screens/FrmNumber.h"
 #include "screens/FrmOCR.h"
 #include "screens/FrmPY.h"
+#include "screens/FrmRepair.h"
 #include "screens/FrmSelect.h"
 #include "screens/FrmSing.h"
 #include "screens/FrmSinger.h"
@@ -37,6 +38,7 @@ void RegisterSongScreens()
     RegisterScreenFactory(QStringLiteral("frmmylovelogin"), [] { return new TFrmLove(); });
     RegisterScreenFactory(QStringLiteral("frmmylove"), [] { return new TFrmMyLove(); });
     RegisterScreenFactory(QStringLiteral("frmocr"), [] { return new TFrmOCR(); });
+    RegisterScreenFactory(QStringLiteral("frmrepair"), [] { return new TFrmRepair(); });
 }
 
 void ReadListColours(TItemList* list, const QDomElement& node)

@@ -372,6 +372,7 @@ QWidget* TKVFormXML::CreateControl(const QDomElement& element)
         combo->setObjectName(element.tagName());
         combo->setGeometry(IntAttr(element, "left"), IntAttr(element, "top"), IntAttr(element, "width"),
                            IntAttr(element, "height"));
+        combo->setFont(SkinFont(combo->font(), element));
         combo->setEnabled(Attr(element, "enabled") == QLatin1String("1"));
         combo->installEventFilter(this);
         control = combo;

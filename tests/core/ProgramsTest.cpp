@@ -125,7 +125,7 @@ TEST(Programs, StationNamesTheHooksItsStartUpLeftOutAndReportsEachCallOnce)
     EXPECT_EQ(missing->mid(missing->indexOf(startUp) + startUp.size()).split(u','),
               QStringList({"createPicShow", "openSerialPorts", "SelectChannel", "ResetTone", "SetEffectLevel",
                            "ShowOsdPicture", "StopRecordingPlayback", "SendServiceCommand", "PicShowWokenBy",
-                           "PicShowStop", "PicShowArmed", "PicShowArm", "RefreshRepairStatus"}));
+                           "PicShowStop", "PicShowArmed", "PicShowArm"}));
     // Each hook called while missing is reported once, to the log and to standard error.
     const QString called = QStringLiteral("接口未安装,调用无效:");
     for (const QString& hook : {QStringLiteral("createPicShow"), QStringLiteral("openSerialPorts"),

@@ -117,14 +117,15 @@ public:
     {
         return std::make_unique<Program>(ExeDir() + QStringLiteral("/vod"), QStringList(), Env());
     }
-    std::unique_ptr<Program> StartPlayer(int songMs = 300) const
+    std::unique_ptr<Program> StartPlayer(int songMs = 300, const QStringList& extra = {}) const
     {
         return std::make_unique<Program>(ExeDir() + QStringLiteral("/vodplayer"),
                                          QStringList{QStringLiteral("--headless"), QStringLiteral("--caption"),
                                                      m_sPlayerCaption, QStringLiteral("--client-caption"), m_sCaption,
                                                      QStringLiteral("--queue"), Path("data/order.dbf"),
                                                      QStringLiteral("--song-ms"), QString::number(songMs),
-                                                     QStringLiteral("--poll-ms"), QStringLiteral("100")},
+                                                     QStringLiteral("--poll-ms"), QStringLiteral("100")} +
+                                             extra,
                                          Env());
     }
 

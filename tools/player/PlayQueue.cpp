@@ -36,15 +36,9 @@ public:
                 continue;
             if (m_nFlag >= 0 && Text(r, m_nFlag) == QLatin1String("1"))
                 return std::nullopt;
-            const qint64 num = m_table.Decode(r.data, m_nNum).toLongLong();
-            if (front && front->num <= num)
+            const QueueEntry e = Entry(r);
+            if (front && front->num <= e.num)
                 continue;
-            QueueEntry e;
-            e.key = r.recno;
-            e.num = num;
-            e.name = Text(r, m_nName);
-            e.filePath = Text(r, m_nPath);
-            e.singer = m_nSinger >= 0 ? Text(r, m_nSinger) : QString();
             front = e;
         }
         if (front) {
@@ -67,6 +61,33 @@ public:
             }
             return;
         }
+    }
+
+    std::optional<QueueEntry> TakePrevious(const QueueEntry& playing) override
+    {
+        DbfWriteLock lock(m_table);
+        const quint32 current = playing.key.toUInt();
+        bool stillPlaying = false;
+        std::optional<QueueEntry> previous;
+        for (const DbfTable::Record& r : m_table.ReadAll()) {
+            if (r.deleted)
+                continue;
+            const QString state = Text(r, m_nPlaying);
+            if (r.recno == current)
+                stillPlaying = state == QLatin1String("1");
+            if (state != QLatin1String("2"))
+                continue;
+            const QueueEntry e = Entry(r);
+            if (e.num < playing.num && (!previous || e.num > previous->num))
+                previous = e;
+        }
+        if (!previous)
+            return std::nullopt;
+        if (stillPlaying)
+            m_table.Update(current, {{m_nPlaying, QStringLiteral("0")}});
+        m_table.Update(previous->key.toUInt(), {{m_nPlaying, QStringLiteral("1")}});
+        m_table.Commit();
+        return previous;
     }
 
     int FinishLeftovers() override
@@ -94,6 +115,16 @@ private:
         return index;
     }
     QString Text(const DbfTable::Record& r, int field) const { return m_table.Decode(r.data, field).toString(); }
+    QueueEntry Entry(const DbfTable::Record& r) const
+    {
+        QueueEntry e;
+        e.key = r.recno;
+        e.num = m_table.Decode(r.data, m_nNum).toLongLong();
+        e.name = Text(r, m_nName);
+        e.filePath = Text(r, m_nPath);
+        e.singer = m_nSinger >= 0 ? Text(r, m_nSinger) : QString();
+        return e;
+    }
 
     DbfTable m_table;
     int m_nNum = -1, m_nName = -1, m_nPath = -1, m_nPlaying = -1, m_nFlag = -1, m_nSinger = -1;
@@ -152,6 +183,34 @@ public:
     void MarkSung(const QueueEntry& entry) override
     {
         m_db.Execute(QStringLiteral("update %1 set Playing='2' where id=? and Playing='1'").arg(m_sTable), {entry.key});
+    }
+
+    std::optional<QueueEntry> TakePrevious(const QueueEntry& playing) override
+    {
+        QSqlQuery q = m_db.Query(QStringLiteral("select id, Num, Name, FilePath, Singer_nam from %1 "
+                                                "where Playing='2' and Num<? order by Num desc")
+                                     .arg(m_sTable),
+                                 {playing.num});
+        std::optional<QueueEntry> previous;
+        while (q.next() && !previous) {
+            if (!Mine(q.value(2).toString()))
+                continue;
+            QueueEntry e;
+            e.key = q.value(0);
+            e.num = q.value(1).toLongLong();
+            e.name = q.value(2).toString();
+            e.filePath = q.value(3).toString();
+            e.singer = q.value(4).toString();
+            previous = e;
+        }
+        q.finish();
+        if (!previous)
+            return std::nullopt;
+        m_db.Execute(QStringLiteral("update %1 set Playing='0' where id=? and Playing='1'").arg(m_sTable),
+                     {playing.key});
+        m_db.Execute(QStringLiteral("update %1 set Playing='1' where id=? and Playing='2'").arg(m_sTable),
+                     {previous->key});
+        return previous;
     }
 
     int FinishLeftovers() override

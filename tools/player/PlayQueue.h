@@ -32,6 +32,10 @@ public:
     // Marks a playing entry "2". Does nothing when the entry is no longer
     // marked "1" (the station removed it meanwhile).
     virtual void MarkSung(const QueueEntry& entry) = 0;
+    // Goes back one song: the sung entry ("2") just before the playing one
+    // becomes the playing one ("1") and the playing one is queued again
+    // ("0") to follow it. Nothing when no entry was sung before it.
+    virtual std::optional<QueueEntry> TakePrevious(const QueueEntry& playing) = 0;
     // Marks entries left "1" by an earlier run as sung.
     virtual int FinishLeftovers() = 0;
     virtual QString Describe() const = 0;

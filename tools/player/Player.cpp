@@ -103,6 +103,8 @@ bool Player::Start()
         m_pQueue = OpenDbfQueue(m_options.queuePath);
     else if (!m_options.connection.isEmpty())
         m_pQueue = OpenDatabaseQueue(m_options.connection, m_options.room, m_options.exeDir);
+    if (!m_options.catalogue.isEmpty())
+        m_pCatalogue = std::make_unique<SongCatalogue>(m_options.catalogue, m_options.exeDir);
     if (m_pQueue) {
         try {
             m_pQueue->Open();
@@ -201,33 +203,72 @@ int64_t Player::OnCopyData(const windowlink::CopyDataRecord& r)
         SetRecording(true);
         return 1;
     }
-    case kCopySongRecord: {
-        QList<QByteArray> fields = r.data.split('\x01');
-        if (!fields.isEmpty() && fields.last().isEmpty())
-            fields.removeLast();
-        QStringList texts;
-        for (const QByteArray& f : fields)
-            texts << ToWide(f);
-        Log(QStringLiteral("song-record %1 %2").arg(r.dwData).arg(texts.join(QLatin1Char('|'))));
-        if (r.dwData == 1) {
-            FinishTrack();
-        } else if (m_current) {
-            // Back to the start of the song that plays.
-            m_current->remainingMs = m_options.songMs;
-            Track t = *m_current;
-            m_current.reset();
-            m_songTimer.stop();
-            StartTrack(t);
-        }
-        return 1;
-    }
+    case kCopySongRecord:
+        return OnSongRecord(r);
     case kCopyVocalCheck:
+        // The staff say whether what plays now is the singer's own vocal
+        // track; the player's vocal state (and its report) follows.
         Log(QStringLiteral("vocal-check %1 %2").arg(r.dwData).arg(text));
+        SetVocal(r.dwData != 0);
         return 1;
     default:
         Log(QStringLiteral("copydata %1 %2 %3").arg(r.wParam).arg(r.dwData).arg(text));
         return 0;
     }
+}
+
+int64_t Player::OnSongRecord(const windowlink::CopyDataRecord& r)
+{
+    QList<QByteArray> fields = r.data.split('\x01');
+    if (!fields.isEmpty() && fields.last().isEmpty())
+        fields.removeLast();
+    QStringList texts;
+    for (const QByteArray& f : fields)
+        texts << ToWide(f);
+    Log(QStringLiteral("song-record %1 %2").arg(r.dwData).arg(texts.join(QLatin1Char('|'))));
+    if (m_pCatalogue) {
+        QString error;
+        if (!m_pCatalogue->Save(texts, error)) {
+            // The song stays: moving on would lose the corrections unseen.
+            Log(QStringLiteral("catalogue-error %1").arg(error));
+            std::fprintf(stderr, "vodplayer: catalogue %s: %s\n", qPrintable(m_pCatalogue->Describe()),
+                         qPrintable(error));
+            if (m_pTextLabel)
+                m_pTextLabel->setText(QStringLiteral("保存失败: ") + error);
+            return 0;
+        }
+        Log(QStringLiteral("catalogue-saved %1").arg(texts.value(0)));
+    }
+    if (r.dwData == 1) {
+        FinishTrack();
+        return 1;
+    }
+    if (!m_current)
+        return 1;
+    std::optional<QueueEntry> previous;
+    if (m_current->entry && m_pQueue) {
+        try {
+            previous = m_pQueue->TakePrevious(*m_current->entry);
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "vodplayer: queue %s: %s\n", qPrintable(m_pQueue->Describe()),
+                         qPrintable(e.Message()));
+        }
+    }
+    Track t;
+    if (previous) {
+        Log(QStringLiteral("back %1 %2").arg(m_current->entry->num).arg(m_current->entry->name));
+        t.entry = previous;
+        t.file = previous->filePath;
+        t.title = previous->name;
+    } else {
+        // Nothing before it: the song that plays starts again.
+        t = *m_current;
+    }
+    t.remainingMs = m_options.songMs;
+    m_current.reset();
+    m_songTimer.stop();
+    StartTrack(t);
+    return 1;
 }
 
 void Player::OnCommand(int code)

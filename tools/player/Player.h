@@ -11,9 +11,16 @@
 //   file <path>                command <code> <word>    volume <value>
 //   key <code>                 text <kind> <text>       record <file>
 //   song-record <dir> <fields joined by |>             vocal-check <0|1>
+//   catalogue-saved <num>     catalogue-error <reason>   back <num> <name>
 //   report <message> <wParam> <lParam>                 close
+//
+// A song record of the maintenance screen (copy-data 6) is written into the
+// catalogue (`catalogue`, a connection string) before the player moves to the
+// next song (1) or back to the one sung before (0); a record the catalogue
+// refuses leaves the song playing.
 #include "platform/windowlink/WindowLink.h"
 #include "tools/player/PlayQueue.h"
+#include "tools/player/SongCatalogue.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -33,6 +40,7 @@ struct PlayerOptions
     QString clientCaption = QStringLiteral("kroomclient");
     QString queuePath;  // order.dbf
     QString connection; // hall-mode database
+    QString catalogue;  // the song catalogue the maintenance records go to
     QString room;
     QString exeDir;
     int songMs = 4000;
@@ -74,6 +82,7 @@ private:
 
     void OnMessage(const windowlink::WindowMessage& m);
     int64_t OnCopyData(const windowlink::CopyDataRecord& r);
+    int64_t OnSongRecord(const windowlink::CopyDataRecord& r);
     void OnCommand(int code);
     void OnKey(int code);
     void PollQueue();
@@ -96,6 +105,7 @@ private:
 
     PlayerOptions m_options;
     std::unique_ptr<PlayQueue> m_pQueue;
+    std::unique_ptr<SongCatalogue> m_pCatalogue;
     windowlink::LinkWindow* m_pLink = nullptr;
     QWidget* m_pWindow = nullptr;
     QLabel* m_pSongLabel = nullptr;

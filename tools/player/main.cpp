@@ -1,13 +1,16 @@
 // The player program of the installation (see Player.h).
 //   vodplayer [min] [--caption C] [--client-caption C] [--queue order.dbf]
 //             [--db "connection string" [--room R]] [--song-ms N] [--poll-ms N]
-//             [--headless] [--log]
+//             [--catalogue "connection string"] [--headless] [--log]
 // Options not given on the command line come from vodplayer.ini beside the
 // program (section [player], keys caption, client-caption, queue, db, room,
-// song-ms, poll-ms), then from the defaults: caption "Test Player", station
-// caption "kroomclient", the queue data/order.dbf (or Data/order.dbf) of the
-// program folder. "min" starts the window minimised. --headless makes no
+// song-ms, poll-ms, catalogue), then from the defaults: caption "Test
+// Player", station caption "kroomclient", the queue data/order.dbf (or
+// Data/order.dbf) of the program folder, the catalogue of the program
+// folder's vod.ini (KroomAdo; the hall database with --db). "min" starts the window minimised. --headless makes no
 // window and implies --log.
+#include "core/IniFile.h"
+#include "core/Setting.h"
 #include "tools/player/Player.h"
 
 #include <QApplication>
@@ -93,9 +96,12 @@ int main(int argc, char** argv)
                                     QStringLiteral("ms"));
     const QCommandLineOption pollMs(QStringLiteral("poll-ms"), QStringLiteral("Queue polling interval."),
                                     QStringLiteral("ms"));
+    const QCommandLineOption catalogue(QStringLiteral("catalogue"),
+                                       QStringLiteral("Connection string of the song catalogue."),
+                                       QStringLiteral("text"));
     const QCommandLineOption headlessOption(QStringLiteral("headless"), QStringLiteral("No window; log actions."));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Write one line per action."));
-    parser.addOptions({caption, client, queue, db, room, songMs, pollMs, headlessOption, log});
+    parser.addOptions({caption, client, queue, db, room, songMs, pollMs, catalogue, headlessOption, log});
     parser.addPositionalArgument(QStringLiteral("min"), QStringLiteral("Start minimised."), QStringLiteral("[min]"));
     parser.process(*app);
 
@@ -125,6 +131,13 @@ int main(int argc, char** argv)
         }
     }
     options.queuePath = pick(queue, QStringLiteral("queue"), defaultQueue).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // The maintenance screen's corrections go to the station's catalogue.
+    QString defaultCatalogue = options.connection;
+    if (defaultCatalogue.isEmpty() && QFileInfo::exists(exeDir + QStringLiteral("/vod.ini")))
+        defaultCatalogue =
+            TIniFile(exeDir + QStringLiteral("/vod.ini"))
+                .ReadString(QStringLiteral("vod"), QStringLiteral("KroomAdo"), DefaultKroomAdo(exeDir + u'/'));
+    options.catalogue = pick(catalogue, QStringLiteral("catalogue"), defaultCatalogue);
     options.songMs = pick(songMs, QStringLiteral("song-ms"), QString::number(options.songMs)).toInt();
     options.pollMs = pick(pollMs, QStringLiteral("poll-ms"), QString::number(options.pollMs)).toInt();
     options.headless = headless;

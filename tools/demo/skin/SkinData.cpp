@@ -56,7 +56,7 @@ const TKind kKinds[] = {
     {"bar", TFace::Bar, "button", false, 14, 2},    {"cell", TFace::Cell, "button", false, 22, 2},
     {"photo", TFace::Photo, "image", false, 20, 2}, {"pad", TFace::Pad, "panel", false, 20, 2},
     {"edit", TFace::None, "edit", false, 20, 2},    {"combobox", TFace::None, "combobox", false, 20, 2},
-    {"flash", TFace::None, "flash", false, 20, 2},
+    {"flash", TFace::None, "flash", false, 20, 2},  {"checkbox", TFace::None, "checkbox", false, 16, 0},
 };
 const char* const kControlAttributes[] = {"name",   "rect",   "text",        "key",    "click", "parameter", "icon",
                                           "accent", "font",   "align",       "layout", "bold",  "color",     "style",

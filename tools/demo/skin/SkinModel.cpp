@@ -66,7 +66,8 @@ void SetCommonButton(QDomElement& e, const TSkinControl& c, const QString& scree
         attr("top", QString::number(r.y()));
         attr("width", QString::number(r.width()));
         attr("height", QString::number(r.height()));
-        if (c.type == QLatin1String("edit") || c.type == QLatin1String("panel")) {
+        if (c.type == QLatin1String("edit") || c.type == QLatin1String("panel") ||
+            c.type == QLatin1String("combobox") || c.type == QLatin1String("checkbox")) {
             attr("fontname", QStringLiteral("黑体"));
             attr("fontsize", c.type == QLatin1String("panel") ? QString::number(c.fontPx) : fontSize);
             attr("fontcolor", ColourText(c.fontColor));
