@@ -109,9 +109,24 @@ public:
         env.insert(QStringLiteral("VOD_EXE_DIR"), m_sDir);
         env.insert(QStringLiteral("VOD_TEST_CONTROL"), QStringLiteral("1"));
         env.insert(QStringLiteral("VOD_SCREENSHOT_DIR"), m_sShotDir.isEmpty() ? m_sDir : m_sShotDir);
+        // A screen of another size: the offscreen platform's screen file.
+        if (!m_sScreenFile.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + m_sScreenFile);
         return env;
     }
     void SetShotDir(const QString& dir) { m_sShotDir = dir; }
+    // The programs run on a screen of that size (the skin of that size).
+    bool SetScreenSize(int width, int height)
+    {
+        m_sScreenFile = Path(QStringLiteral("screen.json"));
+        QFile f(m_sScreenFile);
+        return f.open(QIODevice::WriteOnly) &&
+               f.write(QStringLiteral("{\"screens\":[{\"name\":\"S\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
+                                      "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+                           .arg(width)
+                           .arg(height)
+                           .toUtf8()) > 0;
+    }
 
     std::unique_ptr<Program> StartStation() const
     {
@@ -220,7 +235,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QString m_sDir, m_sCaption, m_sPlayerCaption, m_sShotDir;
+    QString m_sDir, m_sCaption, m_sPlayerCaption, m_sShotDir, m_sScreenFile;
     bool m_bReady = false;
 };
 
