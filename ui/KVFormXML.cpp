@@ -11,6 +11,7 @@
 #include "ui/KVFormManager.h"
 #include "ui/OutsideClose.h"
 #include "ui/PhoneJoin.h"
+#include "ui/PictureCache.h"
 #include "ui/SkinFlash.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
@@ -226,11 +227,14 @@ void TKVFormXML::Build(const QDomElement& node)
         const QString file = Attr(m_pNode, "file");
         const QString path = UiSkinFolder() + file;
         if (!file.isEmpty() && QFileInfo(path).isFile()) {
-            try {
-                SetBackground(LoadJpeg(path));
-            } catch (const std::exception&) {
+            // Screens open and close all the time and decoding a full-screen
+            // picture is most of opening one: it is decoded once per file.
+            const QPixmap picture = TPictureCache::Backgrounds().Picture(
+                path, QSize(), [](const QString& file, const QSize&) { return LoadJpeg(file); });
+            if (picture.isNull())
                 UiLog(QStringLiteral("出错,Key:") + QString::number(kBackgroundErrorKey));
-            }
+            else
+                SetBackground(picture.toImage());
         }
     }
 

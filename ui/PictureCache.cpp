@@ -1,5 +1,6 @@
 #include "ui/PictureCache.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 
@@ -36,4 +37,21 @@ QPixmap TPictureCache::Picture(const QString& path, const QSize& size,
 void TPictureCache::Clear()
 {
     m_cache.clear();
+}
+
+TPictureCache& TPictureCache::Photos()
+{
+    static TPictureCache cache(32 * 1024 * 1024);
+    static const bool once = (qAddPostRoutine([] { cache.Clear(); }), true);
+    (void)once;
+    return cache;
+}
+
+TPictureCache& TPictureCache::Backgrounds()
+{
+    // Full-screen pictures: room for the backgrounds of a dozen screens at 1024 x 768.
+    static TPictureCache cache(48 * 1024 * 1024);
+    static const bool once = (qAddPostRoutine([] { cache.Clear(); }), true);
+    (void)once;
+    return cache;
 }

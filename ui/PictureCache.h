@@ -30,6 +30,11 @@ public:
                     const std::function<QImage(const QString&, const QSize&)>& decode);
 
     void Clear();
+    // A cache that lives as long as the application: its pixmaps are freed
+    // while the application still exists. Singer photos and screen
+    // backgrounds each have one.
+    static TPictureCache& Photos();
+    static TPictureCache& Backgrounds();
     // Pictures decoded since the cache was made (misses).
     int Decodes() const { return m_nDecodes; }
     // Bytes of pixels held now.

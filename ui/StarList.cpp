@@ -74,14 +74,7 @@ bool TStarList::eventFilter(QObject* watched, QEvent* event)
 
 TPictureCache& TStarList::PhotoCache()
 {
-    static TPictureCache cache(32 * 1024 * 1024);
-    static const bool once = [] {
-        // Pixmaps are freed while the application still exists.
-        qAddPostRoutine([] { cache.Clear(); });
-        return true;
-    }();
-    (void)once;
-    return cache;
+    return TPictureCache::Photos();
 }
 
 QPixmap TStarList::CachedPhoto(const QString& path, const QSize& size)

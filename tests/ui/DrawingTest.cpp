@@ -1,6 +1,7 @@
 // What the screens and labels paint: hover, press and focus effects on the
 // background, and the shadow label's text passes.
 #include "UiTestUtil.h"
+#include "ui/PictureCache.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -347,4 +348,25 @@ TEST_F(LabelTest, AutoSizeFollowsTheTextAndKeepsALineWhenEmpty)
     right.setGeometry(100, 0, 80, 17);
     right.SetCaption("x");
     EXPECT_EQ(right.x() + right.width() - 2, 180);
+}
+
+// Screens are built again each time they open: the background file is decoded
+// the first time only, and again once the file is replaced.
+TEST_F(DrawingTest, ABackgroundIsDecodedOncePerFileUntilTheFileChanges)
+{
+    const QString button = Button("b", 100, 100, 60, 40, "", "style=\"rect\"");
+    Portal(button);
+    const int decodes = TPictureCache::Backgrounds().Decodes();
+    for (int i = 0; i < 3; ++i)
+        LoadSkin(button, QString(), "left=\"0\" top=\"0\" width=\"800\" height=\"600\" file=\"bg.jpg\"");
+    EXPECT_EQ(TPictureCache::Backgrounds().Decodes(), decodes);
+
+    QImage red(800, 600, QImage::Format_RGB32);
+    red.fill(qRgb(220, 0, 0));
+    SavePicture("bg.jpg", red);
+    LoadSkin(button, QString(), "left=\"0\" top=\"0\" width=\"800\" height=\"600\" file=\"bg.jpg\"");
+    EXPECT_EQ(TPictureCache::Backgrounds().Decodes(), decodes + 1);
+    const QRgb c = Background(m_pManager->TopScreen(), 400, 300);
+    EXPECT_GT(qRed(c), 200);
+    EXPECT_LT(qGreen(c) + qBlue(c), 40);
 }
