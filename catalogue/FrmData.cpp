@@ -1,6 +1,7 @@
 #include "catalogue/FrmData.h"
 
 #include "core/Exception.h"
+#include "core/Guard.h"
 #include "core/Helpers.h"
 #include "core/Hooks.h"
 #include "core/Log.h"
@@ -307,7 +308,10 @@ void TFrmData::FormCreate()
         CallHook("createPicShow", g_hooks.createPicShow, *this, g_pSetting->ShowScreen * 1000);
         if (g_pSetting->ShowScreen != 0 && g_hooks.installIdleHandler)
             g_hooks.installIdleHandler(*this);
-        CallHook("openSerialPorts", g_hooks.openSerialPorts, *this);
+        // A device that cannot be opened costs the station that device only,
+        // never its queue and catalogue.
+        RunGuarded(QStringLiteral("FrmData.OpenSerialPorts"),
+                   [this] { CallHook("openSerialPorts", g_hooks.openSerialPorts, *this); });
         // 2. The data.
         LoadData();
         if (m_bTerminate)

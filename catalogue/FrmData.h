@@ -61,7 +61,7 @@ struct TFrmDataHooks
     std::function<void(TFrmData&)> installMessageHandler;
     std::function<void(TFrmData&, int intervalMs)> createPicShow;
     std::function<void(TFrmData&)> installIdleHandler; // only when ShowScreen is not 0
-    std::function<void(TFrmData&)> openSerialPorts;    // may throw: ends the create handler
+    std::function<void(TFrmData&)> openSerialPorts;    // an error is logged; the start-up goes on
     // Shows the guest a message (the message screen); empty: none.
     std::function<void(const QString&)> showMessage;
 };

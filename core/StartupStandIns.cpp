@@ -8,7 +8,9 @@
 #include "phone/PhoneRemote.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/InputDispatch.h"
+#include "playback/PlaybackScreens.h"
 #include "playback/PlayerLink.h"
+#include "playback/RoomDevices.h"
 #include "roomservice/FoodScreens.h"
 #include "roomservice/FrmAdo.h"
 #include "screens/FrmRepair.h"
@@ -108,6 +110,7 @@ void CreateCatalogueModule()
     hooks.installMessageHandler = [](TFrmData&) { InstallInputDispatch(); };
     hooks.installIdleHandler = [](TFrmData&) { InstallIdleHandler(); };
     hooks.showMessage = [](const QString& text) { ShowMessageText(text); };
+    hooks.openSerialPorts = OpenSerialPorts;
     SetFrmDataHooks(std::move(hooks));
     FrmData = new TFrmData();
     if (!g_pSetting->FirstInstance)
@@ -148,6 +151,7 @@ void CreateFormManager()
     RegisterSongScreens();
     RegisterUtilityScreens();
     RegisterFoodScreens();
+    RegisterPlaybackScreens();
     UiHooks().DispatchKey = [](int key) { DispatchKey(key); };
     UiHooks().SwitchLanguage = [](int index) { SwitchLanguage(index); };
     DispatchDevices().ShowMessageText = [](const QString& text) { ShowMessageText(text); };
@@ -165,6 +169,7 @@ void CreateMediaPlayerForm()
         IStationServerLink* link = FrmMediaPlayer ? FrmMediaPlayer->ServerLink() : nullptr;
         return link && link->Send(text);
     };
+    InstallRoomDevices();
     UiHooks().MainForm = [] { return static_cast<QWidget*>(FrmMediaPlayer); };
     // RETURN on the portal of a small screen: the player's window comes to the front.
     UiHooks().ShowPlayerWindow = [] { playerlink::PostKey(0, true); };
@@ -212,6 +217,8 @@ void LoadSkinAndShowPortal()
     g_pFrmManager->LoadSkin(g_pSetting->SkinDir() + QStringLiteral("buttons.xml"));
     if (!g_pFrmManager->TopScreen())
         g_pFrmManager->ShowPortal();
+    // A serial device that could not be opened is told once, over the portal.
+    ShowDeviceErrors();
 }
 
 void SendLogin()
@@ -272,6 +279,7 @@ void FreeForms()
     delete FrmMediaPlayer;
     FrmMediaPlayer = nullptr;
     RemoveInputDispatch();
+    RemoveRoomDevices();
     delete g_pFrmManager;
     g_pFrmManager = nullptr;
 }

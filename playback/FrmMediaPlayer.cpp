@@ -8,6 +8,8 @@
 #include "platform/windowlink/WindowLink.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
+#include "playback/SoundPlayer.h"
+#include "playback/VolumeControl.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
 
@@ -48,6 +50,8 @@ TFrmMediaPlayer::TFrmMediaPlayer(bool registerCaption, QWidget* parent)
     m_pUdp = &g_silentLink;
     // 4. Out of sight.
     setGeometry(-1, -1, 1, 1);
+    AudioPlayer = new TSoundPlayer(this);
+    OsdPlayer = new TSoundPlayer(this);
     // 5. Initial values.
     const bool volumeMode = g_pSetting && g_pSetting->VolumeMode;
     m_nMusicLevel = 2;
@@ -57,7 +61,8 @@ TFrmMediaPlayer::TFrmMediaPlayer(bool registerCaption, QWidget* parent)
     m_nEffectLevel = 0;
     m_nChannel = 0;
     RefreshLevelNames();
-    // 6. The start-up device commands belong to the volume devices.
+    // 6. The devices start where the levels start.
+    SendStartupCommands(*this);
     m_pTimer2 = new QTimer(this);
     m_pTimer2->setInterval(1000);
     connect(m_pTimer2, &QTimer::timeout, this, &TFrmMediaPlayer::Timer2Timer);

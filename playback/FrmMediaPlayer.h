@@ -11,6 +11,7 @@
 #include <functional>
 
 class QTimer;
+class TSoundPlayer;
 namespace windowlink {
 class LinkWindow;
 }
@@ -55,6 +56,10 @@ public:
     // Replaces the server link (the main window owns it).
     void SetServerLink(IStationServerLink* link);
     IStationServerLink* ServerLink() const { return m_pUdp; }
+
+    // The sounds of the on-screen display and the playback of recordings.
+    TSoundPlayer* AudioPlayer = nullptr;
+    TSoundPlayer* OsdPlayer = nullptr;
 
     QString m_sLastRecording;
     bool m_bPlayerRecording = false;

@@ -3,6 +3,7 @@
 #include "core/Exception.h"
 #include "core/Gbk.h"
 #include "playback/PlayerLink.h"
+#include "tools/player/RecordingFile.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -195,11 +196,12 @@ int64_t Player::OnCopyData(const windowlink::CopyDataRecord& r)
     case kCopyRecordTo: {
         Log(QStringLiteral("record %1").arg(text));
         m_sRecordFile = text;
-        // The recording itself is silent; the file exists so that the
-        // station finds it among the recordings.
-        QFile file(text);
-        if (!file.exists() && file.open(QIODevice::WriteOnly))
-            file.close();
+        m_recordClock.start();
+        // A real sound file from the first moment: the station may play it
+        // back before the recording is stopped.
+        QString error;
+        if (!WriteRecordingFile(text, 1000, error))
+            Log(QStringLiteral("record-failed %1").arg(error));
         SetRecording(true);
         return 1;
     }
@@ -386,6 +388,9 @@ void Player::FinishTrack()
         return;
     const Track done = *m_current;
     m_current.reset();
+    // A recording is of one song: it ends with it.
+    if (done.entry)
+        SetRecording(false);
     if (done.entry) {
         try {
             if (m_pQueue)
@@ -460,6 +465,16 @@ void Player::SetRecording(bool recording)
     if (recording == m_bRecording)
         return;
     m_bRecording = recording;
+    if (!recording && !m_sRecordFile.isEmpty() && m_recordClock.isValid()) {
+        // The file gets the length the recording had.
+        const int ms = int(m_recordClock.elapsed());
+        QString error;
+        if (WriteRecordingFile(m_sRecordFile, ms, error))
+            Log(QStringLiteral("recorded %1 %2").arg(ms).arg(m_sRecordFile));
+        else
+            Log(QStringLiteral("record-failed %1").arg(error));
+        m_recordClock.invalidate();
+    }
     Report(kMsgRecordingReport, 0, m_bRecording ? 1 : 0);
 }
 

@@ -10,6 +10,7 @@
 //   ready <caption>            play <num> <name>        done <num> <name>
 //   file <path>                command <code> <word>    volume <value>
 //   key <code>                 text <kind> <text>       record <file>
+//   recorded <ms> <file>       (the recording's file written when it stops)
 //   song-record <dir> <fields joined by |>             vocal-check <0|1>
 //   catalogue-saved <num>     catalogue-error <reason>   back <num> <name>
 //   report <message> <wParam> <lParam>                 close
@@ -124,5 +125,6 @@ private:
     bool m_bRecording = false;
     bool m_bShadow = false;
     QString m_sRecordFile;
+    QElapsedTimer m_recordClock;
     bool m_bQueueBroken = false;
 };

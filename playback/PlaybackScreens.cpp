@@ -1,0 +1,13 @@
+#include "playback/PlaybackScreens.h"
+
+#include "playback/FrmOsd.h"
+#include "playback/FrmRecord.h"
+#include "playback/FrmVolume.h"
+#include "ui/KVFormManager.h"
+
+void RegisterPlaybackScreens()
+{
+    RegisterScreenFactory(QStringLiteral("frmvolume"), [] { return new TFrmVolume(); });
+    RegisterScreenFactory(QStringLiteral("frmrecord"), [] { return new TFrmRecord(); });
+    RegisterScreenFactory(QStringLiteral("frmosd"), [] { return new TFrmOSD(); });
+}
