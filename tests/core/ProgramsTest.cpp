@@ -121,7 +121,7 @@ TEST(Programs, StationNamesTheHooksItsStartUpLeftOutAndReportsEachCallOnce)
         std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(startUp); });
     ASSERT_NE(missing, lines.end()) << qPrintable(log);
     // Installed: the message and idle handlers, the player's window, the message screen, the room check, the
-    // server link.
+    // server link, the room devices.
     EXPECT_EQ(missing->mid(missing->indexOf(startUp) + startUp.size()).split(u','),
               QStringList({"createPicShow", "PicShowWokenBy", "PicShowStop", "PicShowArmed", "PicShowArm"}));
     // Each hook called while missing is reported once, to the log and to standard error.
