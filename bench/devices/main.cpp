@@ -8,6 +8,7 @@
 //     overlay; baseline: the ordinary volume screen opened and drawn without
 //     the overlay. Target: at most 600 ms.
 //   bench_devices [rounds]
+#include "bench/BenchSupport.h"
 #include "catalogue/FrmData.h"
 #include "core/Setting.h"
 #include "playback/FrmMediaPlayer.h"
@@ -36,12 +37,6 @@
 #include <vector>
 
 namespace {
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // A socat pseudo-terminal pair: the device end's path and the far end read.
 struct Pty
@@ -95,12 +90,6 @@ void Key(QWidget* w, int qtKey)
     QCoreApplication::sendEvent(w, &press);
 }
 
-class NoOther : public IInstanceWindows
-{
-public:
-    bool FindAndRestore(const QString&) override { return false; }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -129,17 +118,11 @@ int main(int argc, char** argv)
         ini.open(QIODevice::Append);
         ini.write(("\r\n[SerialPorts]\r\nCOM3=" + station.device + "\r\n").toUtf8());
     }
-    NoOther noOther;
     TFrmDataHooks hooks;
     hooks.installMessageHandler = [](TFrmData&) { InstallInputDispatch(); };
     hooks.openSerialPorts = OpenSerialPorts;
     SetFrmDataHooks(hooks);
-    TFrmDataOptions options;
-    options.exeDir = dir.path();
-    options.instances = &noOther;
-    options.runProgram = [] {};
-    options.showError = [](const QString&) {};
-    TFrmData data(options);
+    TFrmData data(bench::StationOptions(dir.path()));
     data.WaitForLoader();
     // The device's port and its strings, set before the port opens.
     TSetting& s = *g_pSetting;
@@ -224,7 +207,8 @@ int main(int argc, char** argv)
         closeAll();
     }
 
-    const double key = Median(keyMs), base = Median(rawMs), open = Median(openMs), plain = Median(plainMs);
+    const double key = bench::Median(keyMs), base = bench::Median(rawMs), open = bench::Median(openMs),
+                 plain = bench::Median(plainMs);
     std::printf("volume key to device bytes: median %.3f ms (raw pty write %.3f ms, ratio %.1f) over %d keys  "
                 "target <= 5 ms: %s\n",
                 key, base, base > 0 ? key / base : 0.0, rounds, key <= 5.0 ? "met" : "MISSED");
