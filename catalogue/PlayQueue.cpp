@@ -2,6 +2,7 @@
 // player program (order.dbf in local mode, the order table in hall mode).
 // The station appends, moves to the front, marks deleted and clears; the
 // player marks entries playing ("1") and sung ("2").
+#include "catalogue/EditGuards.h"
 #include "catalogue/FrmData.h"
 #include "core/Log.h"
 #include "core/Setting.h"
@@ -14,36 +15,6 @@ const QString kNum = QStringLiteral("Num");
 const QString kPlayingField = QStringLiteral("Playing");
 const QString kFlag = QStringLiteral("Flag");
 const QString kSongNo = QStringLiteral("SongNo");
-
-// Cancels a pending edit when an operation leaves by an exception.
-class PendingEdit
-{
-public:
-    explicit PendingEdit(DataSet& set) : m_set(set) {}
-    ~PendingEdit()
-    {
-        if (m_set.GetState() == DataSet::State::Edit || m_set.GetState() == DataSet::State::Insert)
-            m_set.Cancel();
-    }
-    PendingEdit(const PendingEdit&) = delete;
-    PendingEdit& operator=(const PendingEdit&) = delete;
-
-private:
-    DataSet& m_set;
-};
-
-// Holds the controls of a view disabled; one notification at the end.
-class QuietView
-{
-public:
-    explicit QuietView(DataSet& set) : m_set(set) { m_set.DisableControls(); }
-    ~QuietView() { m_set.EnableControls(); }
-    QuietView(const QuietView&) = delete;
-    QuietView& operator=(const QuietView&) = delete;
-
-private:
-    DataSet& m_set;
-};
 
 // The whole catalogue for one look-up: the filter off, the record
 // remembered; both restored on every way out.

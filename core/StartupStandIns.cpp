@@ -7,6 +7,7 @@
 #include "net/UDP.h"
 #include "phone/PhoneRemote.h"
 #include "playback/FrmMediaPlayer.h"
+#include "playback/FrmOther.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlaybackScreens.h"
 #include "playback/PlayerLink.h"
@@ -109,6 +110,7 @@ void CreateCatalogueModule()
     TFrmDataHooks hooks;
     hooks.installMessageHandler = [](TFrmData&) { InstallInputDispatch(); };
     hooks.installIdleHandler = [](TFrmData&) { InstallIdleHandler(); };
+    hooks.createPicShow = [](TFrmData& data, int intervalMs) { CreatePicShow(data, intervalMs); };
     hooks.showMessage = [](const QString& text) { ShowMessageText(text); };
     hooks.openSerialPorts = OpenSerialPorts;
     SetFrmDataHooks(std::move(hooks));
@@ -185,6 +187,7 @@ void CreateMediaPlayerForm()
         else if (timer)
             timer->stop();
     };
+    UiHooks().ShowPicturesOnVideo = [] { playerlink::PostCommand(playerlink::kCmdPictureShow); };
     SetLevelNamesRefresher([] {
         if (FrmMediaPlayer)
             FrmMediaPlayer->RefreshLevelNames();
@@ -242,6 +245,7 @@ QStringList MissingStartupHooks()
     const TUiHooks& ui = UiHooks();
     check("RoomServiceConnects", bool(ui.RoomServiceConnects));
     check("ShowPlayerWindow", bool(ui.ShowPlayerWindow));
+    check("ShowPicturesOnVideo", bool(ui.ShowPicturesOnVideo));
     const TDispatchDevices& dev = DispatchDevices();
     check("SelectChannel", bool(dev.SelectChannel));
     check("ResetTone", bool(dev.ResetTone));

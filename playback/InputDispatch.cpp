@@ -15,6 +15,7 @@
 #include "playback/StationShot.h"
 #include "ui/KVFormManager.h"
 #include "ui/KVFormXML.h"
+#include "ui/PicShow.h"
 #include "ui/UiHooks.h"
 
 #include <QAbstractEventDispatcher>
@@ -237,8 +238,9 @@ void OnAppMessage(const TAppMessage& msg, bool& handled)
         const bool key = msg.message == kWmKeyDown;
         const bool moved = msg.message == kWmMouseMove && (msg.x != data->m_nIdleX || msg.y != data->m_nIdleY);
         if (key || moved) {
-            if (key)
-                CallHook("PicShowWokenBy", dev.PicShowWokenBy, int(msg.wParam));
+            // A key that closes the pictures does nothing else.
+            if (key && CallHook("PicShowWokenBy", dev.PicShowWokenBy, int(msg.wParam)))
+                handled = true;
             CallHook("PicShowStop", dev.PicShowStop);
             data->m_nIdleX = msg.x;
             data->m_nIdleY = msg.y;
@@ -502,4 +504,22 @@ void RemoveInputDispatch()
     delete g_pFilter.data();
     delete g_pIdleTimer.data();
     SetStationMessageHook(nullptr);
+}
+
+void CreatePicShow(TFrmData& data, int intervalMs)
+{
+    auto* show = new TPicShow(intervalMs, &data);
+    data.m_pPicShow = show;
+    const QPointer<TPicShow> p(show);
+    TDispatchDevices& dev = DispatchDevices();
+    dev.PicShowWokenBy = [p](int key) { return p && p->KeyDown(key); };
+    dev.PicShowStop = [p] {
+        if (p)
+            p->SetActive(false);
+    };
+    dev.PicShowArmed = [p] { return p && p->Active(); };
+    dev.PicShowArm = [p] {
+        if (p)
+            p->SetActive(true);
+    };
 }

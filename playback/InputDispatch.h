@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 
+class TFrmData;
+
 // One message as the handler sees it: the Windows message number, its two
 // parameters and, for mouse messages, the screen position.
 struct TAppMessage
@@ -47,8 +49,9 @@ struct TDispatchDevices
     std::function<void()> SendServiceCommand;
     // Sends a text to the control server; true when it went out.
     std::function<bool(const QByteArray& datagram)> SendToServer;
-    // The picture show: which key woke it, stop, whether it is armed, arm.
-    std::function<void(int key)> PicShowWokenBy;
+    // The picture show: which key woke it (true when the key closed the
+    // pictures and is used up), stop, whether it is armed, arm.
+    std::function<bool(int key)> PicShowWokenBy;
     std::function<void()> PicShowStop;
     std::function<bool()> PicShowArmed;
     std::function<void()> PicShowArm;
@@ -94,3 +97,7 @@ void InstallInputDispatch();
 void InstallIdleHandler();
 // Removes both (tests).
 void RemoveInputDispatch();
+
+// Creates the data module's picture show (its child, m_pPicShow) with a
+// countdown of intervalMs and lets the dispatch and the idle handler drive it.
+void CreatePicShow(TFrmData& data, int intervalMs);

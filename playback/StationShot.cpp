@@ -40,7 +40,7 @@ bool SaveScreenshot(const QString& path)
         image.fill(Qt::black);
         QPainter painter(&image);
         // Other windows first, then the open screens oldest first, so the
-        // front screen is painted last.
+        // front screen is painted over them.
         QList<QWidget*> order;
         const QList<TKVFormXML*> screens = g_pFrmManager ? g_pFrmManager->OpenScreens() : QList<TKVFormXML*>();
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -52,6 +52,9 @@ bool SaveScreenshot(const QString& path)
         }
         for (TKVFormXML* screen : screens)
             order.append(screen);
+        // Windows that stay in front of the screens (the advert pictures) last.
+        std::stable_partition(order.begin(), order.end(),
+                              [](const QWidget* w) { return !(w->windowFlags() & Qt::WindowStaysOnTopHint); });
         for (QWidget* w : order) {
             if (w->isVisible() && w->width() > 1)
                 painter.drawPixmap(w->geometry().topLeft() - area.topLeft(), w->grab());

@@ -55,6 +55,9 @@ struct TUiHooks
     // Brings the player program's window to the front without sending a key.
     // Installed at start-up; called through CallHook.
     std::function<void()> ShowPlayerWindow;
+    // Asks the player program to show its picture show on the video screen.
+    // Installed at start-up; called through CallHook.
+    std::function<void()> ShowPicturesOnVideo;
     // Switches the interface language to that index (closes all screens and
     // reloads the skin).
     std::function<void(int index)> SwitchLanguage = [](int) {};

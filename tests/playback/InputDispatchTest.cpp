@@ -124,12 +124,7 @@ protected:
     QList<int64_t> Commands()
     {
         Settle();
-        QList<int64_t> codes;
-        for (const auto& m : m_aToPlayer) {
-            if (m.message == playerlink::kMsgCommand)
-                codes.append(m.wParam);
-        }
-        return codes;
+        return CommandCodes(m_aToPlayer);
     }
     const TKeyMap& Keys() const { return g_pSetting->Keys; }
 

@@ -96,4 +96,15 @@ private:
     size_t m_nSeen = 0;
 };
 
+// The player commands (message 2027) among messages the player received.
+inline QList<int64_t> CommandCodes(const QList<windowlink::WindowMessage>& received)
+{
+    QList<int64_t> codes;
+    for (const auto& m : received) {
+        if (m.message == playerlink::kMsgCommand)
+            codes.append(m.wParam);
+    }
+    return codes;
+}
+
 } // namespace playertest

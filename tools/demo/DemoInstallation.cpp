@@ -14,7 +14,8 @@
 namespace {
 
 // Settings the demo needs beyond the defaults: the player stand-in's name,
-// the log switched on, and the control-server link kept on this machine.
+// the log switched on, the control-server link kept on this machine and the
+// advert pictures on the station's own screen.
 QList<SettingRow> DemoSettings()
 {
     return {
@@ -23,6 +24,8 @@ QList<SettingRow> DemoSettings()
         {QStringLiteral("vod"), QStringLiteral("ControlServerIP"), QStringLiteral("127.0.0.1")},
         {QStringLiteral("vod"), QStringLiteral("LangType"), QStringLiteral("1")},
         {QStringLiteral("vod"), QStringLiteral("ShowScreen"), QStringLiteral("60")},
+        // One screen: the advert pictures show on the station, not on the video.
+        {QStringLiteral("vod"), QStringLiteral("VideoScreenCount"), QStringLiteral("1")},
         // The demo opens on the portal rather than on the venue's start-up password.
         {QStringLiteral("vod"), QStringLiteral("NeedLogin"), QStringLiteral("0")},
         // Guests' phones join the room through the phone remote on this port.

@@ -249,9 +249,16 @@ bool WriteDemoSkin(const QString& exeDir, int singerPhotos, QString* error)
                         {}});
     jobs.push_back({[images, root](TWriter& out) {
                         const QString ad = images + QStringLiteral("Ad/");
-                        if (out.Folder(ad))
-                            for (int i = 0; i < AdvertCount(); ++i)
+                        // JPEG pictures, one in a sub-folder, and a bitmap: the station shows
+                        // the JPEG pictures first, each folder before its sub-folders.
+                        if (out.Folder(ad) && out.Folder(ad + QStringLiteral("Party/"))) {
+                            for (int i = 0; i < AdvertCount() - 2; ++i)
                                 out.Picture(ad + QStringLiteral("ad%1.jpg").arg(i + 1), PaintAdvert(i), "jpg", 88);
+                            const int last = AdvertCount() - 1;
+                            out.Picture(ad + QStringLiteral("Party/ad%1.jpg").arg(last), PaintAdvert(last - 1), "jpg",
+                                        88);
+                            out.Picture(ad + QStringLiteral("ad%1.bmp").arg(last + 1), PaintAdvert(last), "bmp");
+                        }
                         const QString osd = images + QStringLiteral("OSD/");
                         if (out.Folder(osd)) {
                             // Each picture's sound: a rising, falling or bright glide of its own.

@@ -108,7 +108,7 @@ QImage PaintDefaultPhoto(int size)
 
 int AdvertCount()
 {
-    return 4;
+    return 6;
 }
 
 QImage PaintAdvert(int i)
@@ -130,6 +130,10 @@ QImage PaintAdvert(int i)
          QColor(40, 10, 50), "cake"},
         {"周末狂欢 通宵欢唱", "Weekend all-night singing", "周五周六 22:00 至天亮", QColor(20, 120, 200),
          QColor(10, 10, 50), "disc"},
+        {"K歌之星 每月评选", "Singer of the month", "得分最高的包厢赢取免费欢唱", QColor(200, 160, 20),
+         QColor(60, 30, 10), "trophy"},
+        {"会员专享 积分换好礼", "Members collect points for gifts", "详情请咨询前台", QColor(20, 150, 110),
+         QColor(10, 40, 40), "star"},
     };
     const TAd& ad = ads[i % AdvertCount()];
     QImage image(1024, 768, QImage::Format_RGB32);
