@@ -52,8 +52,3 @@ void TFrmOther::FormKeyDown(int& key)
     if (k == ButtonCode(QStringLiteral("PlayCD")))
         TDiscPlay::Start(this);
 }
-
-void RegisterPlaybackScreens()
-{
-    RegisterScreenFactory(QStringLiteral("others"), [] { return new TFrmOther(); });
-}

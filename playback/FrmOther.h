@@ -19,6 +19,3 @@ public:
     // The first key code of the named button; 0 when the skin has none.
     int ButtonCode(const QString& name) const;
 };
-
-// Registers the playback screens (others) with the form manager.
-void RegisterPlaybackScreens();

@@ -9,6 +9,7 @@
 #include "platform/windowlink/WindowLink.h"
 #include "playback/FrmMediaPlayer.h"
 #include "playback/FrmOther.h"
+#include "playback/PlaybackScreens.h"
 #include "playback/InputDispatch.h"
 #include "screens/SongScreens.h"
 #include "support/GuestInput.h"

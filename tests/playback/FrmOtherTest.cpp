@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 using namespace playertest;
 
@@ -84,27 +85,27 @@ protected:
 
 TEST_F(OtherTest, LockAddSongAndShutdownOpenTheLockScreenForTheirPurposeAndRecordingRecords)
 {
-    const auto lockFor = [&](const QString& button) {
+    // Taps a button and checks the lock screen it opens before closing it
+    // (a closed lock screen frees itself).
+    const auto lockFor = [&](const QString& button, const std::function<void(TFrmLock*)>& check) {
         EXPECT_TRUE(Tap(button));
         auto* lock = qobject_cast<TFrmLock*>(g_pLockScreen.data());
-        if (lock) {
-            EXPECT_TRUE(lock->InputAllowed);
-            lock->close();
-            Settle();
-        }
-        return lock;
+        ASSERT_NE(lock, nullptr) << qPrintable(button);
+        EXPECT_TRUE(lock->InputAllowed);
+        check(lock);
+        lock->close();
+        Settle();
     };
-    TFrmLock* lock = lockFor(QStringLiteral("Lock"));
-    ASSERT_NE(lock, nullptr);
-    EXPECT_TRUE(lock->LockMode && !lock->AddSongMode);
-    EXPECT_EQ(lock->Prompt(), g_pSetting->Texts.LockForLockBegin);
-    lock = lockFor(QStringLiteral("Softer"));
-    ASSERT_NE(lock, nullptr);
-    EXPECT_TRUE(lock->AddSongMode && !lock->LockMode);
-    EXPECT_EQ(lock->Prompt(), g_pSetting->Texts.LockForAddSong);
-    lock = lockFor(QStringLiteral("ShutDown")); // the power key's shutdown password
-    ASSERT_NE(lock, nullptr);
-    EXPECT_TRUE(lock->ShutdownMode);
+    lockFor(QStringLiteral("Lock"), [](TFrmLock* lock) {
+        EXPECT_TRUE(lock->LockMode && !lock->AddSongMode);
+        EXPECT_EQ(lock->Prompt(), g_pSetting->Texts.LockForLockBegin);
+    });
+    lockFor(QStringLiteral("Softer"), [](TFrmLock* lock) {
+        EXPECT_TRUE(lock->AddSongMode && !lock->LockMode);
+        EXPECT_EQ(lock->Prompt(), g_pSetting->Texts.LockForAddSong);
+    });
+    // The power key's shutdown password.
+    lockFor(QStringLiteral("ShutDown"), [](TFrmLock* lock) { EXPECT_TRUE(lock->ShutdownMode); });
 
     // Two video screens: the player records.
     ASSERT_TRUE(Tap(QStringLiteral("SongVideo1")));
