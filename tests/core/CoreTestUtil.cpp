@@ -42,6 +42,10 @@ void MakeDemo(const TInstall& dir)
     // A small catalogue keeps the run short.
     const QString error = testsupport::MakeDemoInstallation(dir.Dir(), {"--songs", "50", "--photos", "1"});
     ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
+    // A window caption of its own: other tests run demo stations at the same
+    // time, and a station does not start beside another of the same caption.
+    SetCatalogueSetting(dir, "vod", "Client_Caption",
+                        QStringLiteral("core-station-") + QUuid::createUuid().toString(QUuid::Id128));
 }
 
 // Sets one row of the demo catalogue's Setting table (data/kroom.db).
