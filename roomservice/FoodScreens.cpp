@@ -32,17 +32,20 @@ void InstallRoomServiceHooks()
     // A drink order on the lock screen: the staff card, then the order.
     LockRoomService().CheckStaffCard = [](const QString& card) {
         if (!FrmAdo)
-            return false;
-        // A connection lost earlier is opened again first.
+            return TStaffCard::NotChecked;
+        // A connection lost earlier is opened again first; the room check
+        // says why when it cannot be.
         if (!FrmAdo->Connected() && !FrmAdo->CheckRoomOpen(true))
-            return false;
+            return TStaffCard::NotChecked;
         if (FrmAdo->CheckStaffCard(card))
-            return true;
+            return TStaffCard::Accepted;
         // A card that could not be looked up is not a wrong card: the guest
         // learns why.
-        if (!FrmAdo->Connected())
+        if (!FrmAdo->Connected()) {
             ReportRoomServiceFailure(QString());
-        return false;
+            return TStaffCard::NotChecked;
+        }
+        return TStaffCard::Wrong;
     };
     LockRoomService().SubmitOrders = [] { return FrmAdo && FrmAdo->SubmitOrders(); };
 }

@@ -265,10 +265,12 @@ void TFrmLock::CheckTyped()
     QPointer<TFrmLock> self(this);
     if (DrinkMode) {
         const TLockRoomService& service = LockRoomService();
-        const bool accepted = service.CheckStaffCard && service.CheckStaffCard(Typed);
+        const TStaffCard card = service.CheckStaffCard ? service.CheckStaffCard(Typed) : TStaffCard::NotChecked;
         Typed.clear();
         SetInput(QString());
-        if (!accepted) {
+        if (card == TStaffCard::NotChecked)
+            return;
+        if (card == TStaffCard::Wrong) {
             // A wrong card clears the input without a word, but counts.
             WrongPassword();
             if (!g_tries.pauseStart)

@@ -76,9 +76,17 @@ private:
 
 // The room-service module's part in a drink order: the staff card check and
 // the order's submission. Without them a card is never accepted.
+enum class TStaffCard
+{
+    Accepted,
+    Wrong,
+    // The card could not be looked up (no database): not the guest's fault,
+    // so it does not count as a wrong card.
+    NotChecked,
+};
 struct TLockRoomService
 {
-    std::function<bool(const QString& card)> CheckStaffCard;
+    std::function<TStaffCard(const QString& card)> CheckStaffCard;
     std::function<bool()> SubmitOrders;
 };
 TLockRoomService& LockRoomService();

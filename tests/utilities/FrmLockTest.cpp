@@ -315,11 +315,15 @@ TEST_F(LockTest, AddSongProgramStartsOnceInFifteenSecondsAndTheScreenWaits)
 TEST_F(LockTest, DrinkOrdersNeedAStaffCard)
 {
     LoadLockSkin();
+    ResetPasswordTries(60000);
     QStringList checked;
     int submitted = 0;
+    bool reachable = false;
     LockRoomService().CheckStaffCard = [&](const QString& card) {
         checked << card;
-        return card == QLatin1String("5566");
+        if (!reachable)
+            return TStaffCard::NotChecked;
+        return card == QLatin1String("5566") ? TStaffCard::Accepted : TStaffCard::Wrong;
     };
     LockRoomService().SubmitOrders = [&] { return ++submitted == 1; };
     auto open = [this] {
@@ -333,6 +337,16 @@ TEST_F(LockTest, DrinkOrdersNeedAStaffCard)
     };
     QPointer<TFrmLock> lock = open();
     ASSERT_NE(lock, nullptr);
+    // Cards that could not be looked up (database away) are not wrong cards:
+    // more of them than the wrong tries allowed leave the input open.
+    for (int i = 0; i <= kPasswordTries; ++i) {
+        Type(lock, QStringLiteral("5566"));
+        Enter(lock);
+        ASSERT_TRUE(lock && lock->isVisible());
+        EXPECT_TRUE(lock->InputText().isEmpty());
+    }
+    checked.clear();
+    reachable = true;
     // A wrong card, even the room password, clears the input without a word.
     Type(lock, m_pSetting->Password);
     Enter(lock);
