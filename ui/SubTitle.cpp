@@ -49,6 +49,8 @@ void InstallFontSubstitutions()
 // The system colours of the disabled (embossed) text.
 static const QColor kBtnHighlight(255, 255, 255);
 static const QColor kBtnShadow(160, 160, 160);
+// Laid over a skin button that is out of use.
+static const QColor kDisabledVeil(0, 0, 0, 140);
 
 TSubTitleLabel::TSubTitleLabel(QWidget* parent) : QWidget(parent)
 {
@@ -263,6 +265,10 @@ void TSubTitleLabel::paintEvent(QPaintEvent*)
     const QRect client = rect();
     if (!m_bTransparent)
         painter.fillRect(client, m_cColor);
+    // A button drawn by the skin's background (no caption of its own) that
+    // cannot be used now is dimmed, so that guests see it is out of use.
+    if (!isEnabled() && m_bTransparent && m_sCaption.isEmpty())
+        painter.fillRect(client, kDisabledVeil);
     const int flags = DrawFlags();
     QRect drawRect = client;
     if (m_nLayout != tlTop) {

@@ -64,6 +64,25 @@ TEST_F(DrawingTest, RectStyleBlendsTheBackgroundByAlpha)
     EXPECT_EQ(s->m_pFocus.data(), b);
 }
 
+TEST_F(DrawingTest, AButtonOutOfUseIsDimmedAndALabelWithTextIsNot)
+{
+    TKVFormXML* s = Portal(Button("b", 100, 100, 60, 40, "") + Button("t", 300, 100, 60, 40, ""));
+    TSubTitle* b = s->FindLabel("b");
+    TSubTitle* t = s->FindLabel("t");
+    t->SetCaption(QStringLiteral("Go"));
+    b->setEnabled(false);
+    t->setEnabled(false);
+    QImage shot = Grab(s);
+    EXPECT_LT(Brightness(shot.pixel(130, 120)), Brightness(Background(s, 130, 120)) * 2 / 3);
+    EXPECT_EQ(shot.pixel(160, 140), Background(s, 160, 140)) << "outside the button";
+    // A label with its own text shows it embossed, its background untouched.
+    EXPECT_EQ(shot.pixel(359, 139), Background(s, 359, 139));
+
+    b->setEnabled(true);
+    shot = Grab(s);
+    EXPECT_EQ(shot.pixel(130, 120), Background(s, 130, 120));
+}
+
 TEST_F(DrawingTest, EllipseStyleKeepsTheCornersAsBackground)
 {
     TKVFormXML* s = Portal(Button("e", 200, 200, 80, 60, "", "style=\"ellipse\""));
