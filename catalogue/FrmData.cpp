@@ -565,6 +565,7 @@ void TFrmData::ReopenCatalogue()
     }
     if (loaderStarted)
         StartLoader();
+    emit CatalogueReopened();
 }
 
 void TFrmData::FlushHistory()

@@ -201,6 +201,11 @@ public:
     static const QStringList& SongIndexLists();
     static const QStringList& SingerIndexLists();
 
+signals:
+    // ReopenCatalogue has read the catalogue anew (copies kept elsewhere,
+    // such as the phone remote's, read it again).
+    void CatalogueReopened();
+
 private:
     friend class TLoadThread;
     void Construct();

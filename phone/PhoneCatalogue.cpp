@@ -62,12 +62,15 @@ bool TPhoneVisibility::Shows(const TPhoneSong& song) const
     return true;
 }
 
-std::shared_ptr<const TPhoneCatalogue> TPhoneCatalogue::Load(DbConnection& connection)
+std::shared_ptr<const TPhoneCatalogue> TPhoneCatalogue::Load(DbConnection& connection, const std::atomic<bool>* stop)
 {
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     std::vector<TPhoneSong> songs;
     QSqlQuery q = connection.Query(QStringLiteral("select SongNo, Name, Singer_Nam, Lan_Type, Lan_Name, First_Char, "
                                                   "CreateDate, Price, TotalTimes from qu_song"));
     while (q.next()) {
+        if (stopped())
+            return nullptr;
         TPhoneSong s;
         s.no = q.value(0).toString().trimmed();
         s.name = q.value(1).toString().trimmed();
@@ -84,6 +87,8 @@ std::shared_ptr<const TPhoneCatalogue> TPhoneCatalogue::Load(DbConnection& conne
     std::vector<TPhoneSinger> singers;
     QSqlQuery r = connection.Query(QStringLiteral("select SINGERNAME, PYCODE, PHOTO, TIMES from qu_Singer"));
     while (r.next()) {
+        if (stopped())
+            return nullptr;
         TPhoneSinger s;
         s.name = r.value(0).toString().trimmed();
         s.initials = r.value(1).toString().trimmed().toUpper();
@@ -92,6 +97,8 @@ std::shared_ptr<const TPhoneCatalogue> TPhoneCatalogue::Load(DbConnection& conne
         if (!s.name.isEmpty())
             singers.push_back(std::move(s));
     }
+    if (stopped())
+        return nullptr;
     return FromRows(std::move(songs), std::move(singers));
 }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -48,7 +49,9 @@ class TPhoneCatalogue
 {
 public:
     // Reads the song and singer views through the connection; throws DbError.
-    static std::shared_ptr<const TPhoneCatalogue> Load(DbConnection& connection);
+    // Null when stop was set before the reading ended.
+    static std::shared_ptr<const TPhoneCatalogue> Load(DbConnection& connection,
+                                                       const std::atomic<bool>* stop = nullptr);
     static std::shared_ptr<const TPhoneCatalogue> FromRows(std::vector<TPhoneSong> songs,
                                                            std::vector<TPhoneSinger> singers);
 

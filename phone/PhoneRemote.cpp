@@ -139,6 +139,11 @@ bool TPhoneRemote::Start(quint16 port)
         m_pAnchor,
         [this, &options, &link, &started] {
             m_pServer = new TPhoneServer(options, link);
+            connect(m_pServer, &TPhoneServer::CatalogueLoaded, this, [](int songs, const QString& error) {
+                WriteLog(songs >= 0 ? QStringLiteral("手机点歌: 歌库已读入%1首").arg(songs)
+                                    : QStringLiteral("手机点歌: 歌库不可读 ") + error,
+                         songs < 0);
+            });
             started = m_pServer->Start();
             m_nPort = m_pServer->Port();
             m_sError = m_pServer->Error();
@@ -150,7 +155,13 @@ bool TPhoneRemote::Start(quint16 port)
         Qt::BlockingQueuedConnection);
     if (!started)
         return false;
-    RunOnServer([](TPhoneServer& server) { server.LoadCatalogue(); });
+    // Read on a worker thread (the phones are told "loading" meanwhile), and
+    // again whenever the station reads its catalogue anew; the copy in use
+    // keeps answering until the new one is ready.
+    RunOnServer([](TPhoneServer& server) { server.ReloadCatalogue(); });
+    if (FrmData)
+        connect(FrmData, &TFrmData::CatalogueReopened, this,
+                [this] { RunOnServer([](TPhoneServer& server) { server.ReloadCatalogue(); }); });
 
     m_sHost = HostAddress();
     RenewToken();

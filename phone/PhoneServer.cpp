@@ -4,6 +4,7 @@
 #include "platform/image/Jpeg.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QTcpSocket>
 #include <QUrlQuery>
 #include <QWebSocket>
+#include <cstring>
 #include <future>
 
 // The page is in a static library: its resources are registered by hand.
@@ -34,8 +36,14 @@ constexpr int kMaxOffset = 1000000;
 constexpr int kPhotoSize = 160;
 constexpr int kPhotoCache = 400;
 constexpr int kWebSocketsPerClient = 8;
-const char kBytesProperty[] = "phoneRequestBytes";
-const char kSeenProperty[] = "phoneSeen";
+// What the guard keeps of a connection, as properties of its socket.
+const char kBytesProperty[] = "phoneRequestBytes"; // bytes of the request so far
+const char kSeenProperty[] = "phoneSeen";          // its first bytes were looked at
+const char kLineProperty[] = "phoneRequestLine";   // the request line so far
+const char kLineDoneProperty[] = "phoneLineDone";  // the request line was whole and sound
+const char kStartedProperty[] = "phoneStarted";    // when the request began (ms)
+const char kActiveProperty[] = "phoneActive";      // when bytes last came (ms)
+const char kUpgradedProperty[] = "phoneUpgraded";  // handed to the WebSocket server
 
 using Status = QHttpServerResponder::StatusCode;
 
@@ -70,10 +78,72 @@ QByteArray RefusedPage()
 {
     return QByteArrayLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
                              "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">"
-                             "<title>KTV</title></head><body style=\"font-family:sans-serif;padding:2em\">"
+                             "<title>KTV</title><style>body{font-family:sans-serif;padding:2em}</style></head><body>"
                              "<h2>二维码已过期，请重新扫描房间屏幕上的二维码。</h2>"
                              "<h2>This code has expired: scan the code on the room's screen again.</h2>"
                              "</body></html>");
+}
+
+// The hashes of the inline scripts and styles of the pages, as a browser
+// computes them: only these run or apply, nothing injected into a page.
+QByteArray InlineHashes(const QList<QByteArray>& pages, const QByteArray& tag)
+{
+    QByteArray hashes;
+    const QByteArray open = '<' + tag + '>', close = "</" + tag + '>';
+    for (const QByteArray& page : pages) {
+        for (qsizetype at = page.indexOf(open); at >= 0; at = page.indexOf(open, at)) {
+            at += open.size();
+            const qsizetype end = page.indexOf(close, at);
+            if (end < 0)
+                break;
+            hashes += " 'sha256-" +
+                      QCryptographicHash::hash(page.mid(at, end - at), QCryptographicHash::Sha256).toBase64() + '\'';
+            at = end;
+        }
+    }
+    return hashes.isEmpty() ? QByteArrayLiteral(" 'none'") : hashes;
+}
+
+// The value of a header of a request's head, empty when there is none.
+QByteArray HeaderValue(const QByteArray& head, const QByteArray& lowerName)
+{
+    const qsizetype end = head.indexOf("\r\n\r\n");
+    for (const QByteArray& line : head.left(end).split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().toLower() == lowerName)
+            return line.mid(colon + 1).trimmed();
+    }
+    return QByteArray();
+}
+
+// A browser's WebSocket says which page opened it: only the station's own
+// page (same host and port) may, so a page of another site that a guest
+// opens cannot reach the room. Clients that are not browsers send no origin.
+bool SameOrigin(const QByteArray& head)
+{
+    const QByteArray origin = HeaderValue(head, "origin");
+    if (origin.isEmpty())
+        return true;
+    const QByteArray host = HeaderValue(head, "host");
+    return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
+}
+
+// A host as a request names it, fit to be repeated in a header.
+bool PlainHost(const QByteArray& host)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9.\\-]{1,253}(:[0-9]{1,5})?$"));
+    return pattern.match(QString::fromLatin1(host)).hasMatch();
+}
+
+// Answers a connection with an error of its own and closes it.
+void Refuse(QTcpSocket* socket, const QByteArray& statusLine, const char* code)
+{
+    socket->readAll();
+    const QByteArray body = QByteArrayLiteral("{\"error\":\"") + code + QByteArrayLiteral("\"}");
+    socket->write("HTTP/1.1 " + statusLine +
+                  QByteArrayLiteral("\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: ") +
+                  QByteArray::number(body.size()) + QByteArrayLiteral("\r\n\r\n") + body);
+    socket->disconnectFromHost();
 }
 
 } // namespace
@@ -81,14 +151,23 @@ QByteArray RefusedPage()
 // ---- connection guard ----
 
 TPhoneTcpServer::TPhoneTcpServer(const TPhoneServerOptions& options, QObject* parent)
-    : QTcpServer(parent), m_nMaxBytes(options.maxRequestBytes), m_nPerClient(options.connectionsPerClient)
+    : QTcpServer(parent), m_nMaxBytes(options.maxRequestBytes), m_nPerClient(options.connectionsPerClient),
+      m_nRequestMs(options.requestTimeoutMs), m_nIdleMs(options.idleTimeoutMs)
 {
+    m_clock.start();
+    m_sweep.setInterval(std::clamp(m_nRequestMs / 4, 50, 1000));
+    connect(&m_sweep, &QTimer::timeout, this, &TPhoneTcpServer::Sweep);
+    m_sweep.start();
 }
 
 void TPhoneTcpServer::RequestDone(QTcpSocket* socket)
 {
-    if (socket)
-        socket->setProperty(kBytesProperty, 0);
+    if (!socket)
+        return;
+    socket->setProperty(kBytesProperty, 0);
+    socket->setProperty(kLineProperty, QByteArray());
+    socket->setProperty(kLineDoneProperty, false);
+    socket->setProperty(kStartedProperty, QVariant());
 }
 
 void TPhoneTcpServer::incomingConnection(qintptr descriptor)
@@ -111,6 +190,7 @@ void TPhoneTcpServer::incomingConnection(qintptr descriptor)
         return;
     }
     m_aOpen.append(socket);
+    socket->setProperty(kActiveProperty, m_clock.elapsed());
     // Connected before the HTTP server's own handler, so it sees every byte
     // first and can stop a request that grows past the limit.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Guard(socket); });
@@ -119,27 +199,82 @@ void TPhoneTcpServer::incomingConnection(qintptr descriptor)
 
 void TPhoneTcpServer::Guard(QTcpSocket* socket)
 {
+    const qint64 now = m_clock.elapsed();
+    socket->setProperty(kActiveProperty, now);
     // The first bytes of a connection: a WebSocket handshake goes to the
     // WebSocket server with nothing of it read.
     if (!socket->property(kSeenProperty).toBool()) {
         socket->setProperty(kSeenProperty, true);
         const QByteArray head = socket->peek(m_nMaxBytes);
         if (head.startsWith("GET /ws") && head.contains("\r\n\r\n") && head.toLower().contains("upgrade: websocket")) {
+            if (!SameOrigin(head)) {
+                Refuse(socket, "403 Forbidden", "origin");
+                return;
+            }
+            socket->setProperty(kUpgradedProperty, true);
             disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
             emit WebSocketUpgrade(socket);
             return;
         }
     }
+    if (!RequestLineSound(socket, now)) {
+        Refuse(socket, "400 Bad Request", "bad request");
+        return;
+    }
     const qint64 total = socket->property(kBytesProperty).toLongLong() + socket->bytesAvailable();
     socket->setProperty(kBytesProperty, total);
-    if (total <= m_nMaxBytes)
-        return;
-    socket->readAll();
-    const QByteArray body = QByteArrayLiteral("{\"error\":\"too large\"}");
-    socket->write(QByteArrayLiteral("HTTP/1.1 413 Payload Too Large\r\nContent-Type: application/json\r\n"
-                                    "Connection: close\r\nContent-Length: ") +
-                  QByteArray::number(body.size()) + QByteArrayLiteral("\r\n\r\n") + body);
-    socket->disconnectFromHost();
+    if (total > m_nMaxBytes)
+        Refuse(socket, "413 Payload Too Large", "too large");
+}
+
+bool TPhoneTcpServer::RequestLineSound(QTcpSocket* socket, qint64 now)
+{
+    if (socket->property(kLineDoneProperty).toBool())
+        return true;
+    // The bytes not read yet are the ones that came now: the HTTP server
+    // reads a request line as far as it has come.
+    QByteArray line = socket->property(kLineProperty).toByteArray() + socket->peek(socket->bytesAvailable());
+    // Blank lines between requests are skipped, as the HTTP server does.
+    qsizetype blank = 0;
+    while (blank < line.size() && std::strchr(" \t\r\n\v", line[blank]) && line[blank] != 0)
+        ++blank;
+    line.remove(0, blank);
+    if (line.isEmpty())
+        return true;
+    if (!socket->property(kStartedProperty).isValid())
+        socket->setProperty(kStartedProperty, now);
+    const qsizetype end = line.indexOf('\n');
+    const bool whole = end >= 0;
+    if (whole)
+        line.truncate(end);
+    socket->setProperty(kLineProperty, whole ? QByteArray() : line);
+    socket->setProperty(kLineDoneProperty, whole);
+    // "METHOD target HTTP/1.1"; of a line still coming, what has come must
+    // begin so. Anything else is not a request this server could answer.
+    static const QRegularExpression pattern(QStringLiteral("^[A-Z]{1,16} [!-~]+ HTTP/[0-9]\\.[0-9]\r?$"));
+    const QRegularExpressionMatch match =
+        pattern.match(QString::fromLatin1(line), 0,
+                      whole ? QRegularExpression::NormalMatch : QRegularExpression::PartialPreferCompleteMatch);
+    return match.hasMatch() || match.hasPartialMatch();
+}
+
+void TPhoneTcpServer::Sweep()
+{
+    const qint64 now = m_clock.elapsed();
+    m_aOpen.removeIf(
+        [](const QPointer<QTcpSocket>& s) { return !s || s->state() == QAbstractSocket::UnconnectedState; });
+    for (const QPointer<QTcpSocket>& s : std::as_const(m_aOpen)) {
+        if (s->state() != QAbstractSocket::ConnectedState || s->property(kUpgradedProperty).toBool())
+            continue;
+        // A request that does not complete in time (a client that stopped
+        // half-way, or sends a byte now and then) is answered and closed;
+        // a kept-alive connection that stays quiet is closed.
+        const QVariant started = s->property(kStartedProperty);
+        if (started.isValid() && now - started.toLongLong() > m_nRequestMs)
+            Refuse(s, "408 Request Timeout", "timeout");
+        else if (!started.isValid() && now - s->property(kActiveProperty).toLongLong() > m_nIdleMs)
+            s->disconnectFromHost();
+    }
 }
 
 // ---- server ----
@@ -152,11 +287,19 @@ TPhoneServer::TPhoneServer(const TPhoneServerOptions& options, TPhoneStationLink
     QFile page(QStringLiteral(":/phone/index.html"));
     if (page.open(QIODevice::ReadOnly))
         m_page = page.readAll();
+    const QList<QByteArray> pages{m_page, RefusedPage()};
+    m_pagePolicy = "default-src 'none'; script-src" + InlineHashes(pages, "script") + "; style-src" +
+                   InlineHashes(pages, "style") +
+                   "; img-src 'self' blob:; base-uri 'none'; form-action 'none'; frame-ancestors 'none'; "
+                   "connect-src 'self'";
     connect(&m_webSockets, &QWebSocketServer::newConnection, this, &TPhoneServer::AcceptWebSockets);
 }
 
 TPhoneServer::~TPhoneServer()
 {
+    m_bStopLoading = true;
+    if (m_loader.joinable())
+        m_loader.join();
     for (QWebSocket* ws : std::as_const(m_sockets))
         ws->abort();
 }
@@ -194,6 +337,45 @@ void TPhoneServer::LoadCatalogue()
     } catch (const std::exception& e) {
         m_sError = QString::fromUtf8(e.what());
     }
+}
+
+void TPhoneServer::ReloadCatalogue()
+{
+    if (m_bLoading) {
+        m_bReloadAgain = true;
+        return;
+    }
+    if (m_loader.joinable())
+        m_loader.join(); // done: it handed over its copy
+    m_bLoading = true;
+    m_bReloadAgain = false;
+    m_loader = std::thread([this, connection = m_options.connectionString, exeDir = m_options.exeDir] {
+        std::shared_ptr<const TPhoneCatalogue> catalogue;
+        QString error;
+        try {
+            DbConnection db;
+            db.Open(connection, exeDir);
+            catalogue = TPhoneCatalogue::Load(db, &m_bStopLoading);
+        } catch (const std::exception& e) {
+            error = QString::fromUtf8(e.what());
+        }
+        // The server is alive: its destructor waits for this thread.
+        QMetaObject::invokeMethod(
+            this, [this, catalogue, error] { CatalogueRead(catalogue, error); }, Qt::QueuedConnection);
+    });
+}
+
+void TPhoneServer::CatalogueRead(std::shared_ptr<const TPhoneCatalogue> catalogue, const QString& error)
+{
+    m_bLoading = false;
+    if (catalogue)
+        SetCatalogue(catalogue);
+    else
+        m_sError = error;
+    if (!m_bStopLoading)
+        emit CatalogueLoaded(catalogue ? catalogue->SongCount() : -1, error);
+    if (m_bReloadAgain)
+        ReloadCatalogue();
 }
 
 void TPhoneServer::SetCatalogue(std::shared_ptr<const TPhoneCatalogue> catalogue)
@@ -327,8 +509,25 @@ bool TPhoneServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* 
         rawType = QByteArrayLiteral("application/json; charset=utf-8");
         raw = QJsonDocument(reply.body).toJson(QJsonDocument::Compact);
     }
-    responder.write(
-        raw, {{"Content-Type", rawType}, {"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}}, status);
+    if (!rawType.startsWith("text/html")) {
+        responder.write(
+            raw, {{"Content-Type", rawType}, {"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}},
+            status);
+        return true;
+    }
+    // The page's live connection, named as well for browsers whose 'self'
+    // does not cover WebSockets.
+    QByteArray policy = m_pagePolicy;
+    const QByteArray host = request.value(QByteArrayLiteral("Host"));
+    if (PlainHost(host))
+        policy += " ws://" + host;
+    responder.write(raw,
+                    {{"Content-Type", rawType},
+                     {"Cache-Control", "no-store"},
+                     {"X-Content-Type-Options", "nosniff"},
+                     {"Content-Security-Policy", policy},
+                     {"Referrer-Policy", "no-referrer"}},
+                    status);
     return true;
 }
 

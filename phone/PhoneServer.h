@@ -22,9 +22,12 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QWebSocketServer>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class QWebSocket;
 
@@ -42,6 +45,10 @@ struct TPhoneServerOptions
     int perSecond = 20;
     // Connections one client address may hold open.
     int connectionsPerClient = 16;
+    // Time a request may take to arrive whole, and a kept-alive connection
+    // may stay quiet, before it is closed.
+    int requestTimeoutMs = 10000;
+    int idleTimeoutMs = 60000;
     // How long a change of the room may take on the station's thread.
     int stationTimeoutMs = 3000;
 };
@@ -71,9 +78,17 @@ protected:
 
 private:
     void Guard(QTcpSocket* socket);
+    // False when what has come of the request's first line cannot be one.
+    bool RequestLineSound(QTcpSocket* socket, qint64 now);
+    // Closes connections whose request is overdue or that stayed quiet.
+    void Sweep();
     const int m_nMaxBytes;
     const int m_nPerClient;
+    const int m_nRequestMs;
+    const int m_nIdleMs;
     QList<QPointer<QTcpSocket>> m_aOpen;
+    QElapsedTimer m_clock;
+    QTimer m_sweep;
 };
 
 class TPhoneServer : public QAbstractHttpServer
@@ -90,6 +105,11 @@ public:
 
     // Reads the catalogue copy (on this thread); an error is kept in Error().
     void LoadCatalogue();
+    // Reads the catalogue copy again on a worker thread; the copy in use
+    // keeps answering until the new one is ready. A request made while a
+    // reading runs is served by one more reading after it.
+    void ReloadCatalogue();
+    bool CatalogueLoading() const { return m_bLoading; }
     void SetCatalogue(std::shared_ptr<const TPhoneCatalogue> catalogue);
     // A new token: phones holding the old one are told and disconnected.
     void SetToken(const QString& token);
@@ -98,6 +118,11 @@ public:
     void PublishState(const QJsonObject& state);
 
     int WebSocketCount() const { return int(m_sockets.size()); }
+
+signals:
+    // A reading of the catalogue copy ended: the songs of the new copy, or
+    // the reason it failed (the old copy stays).
+    void CatalogueLoaded(int songs, const QString& error);
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
@@ -114,6 +139,7 @@ private:
     void AcceptWebSockets();
     void Broadcast(const QJsonObject& message);
     TPhoneVisibility Visibility() const;
+    void CatalogueRead(std::shared_ptr<const TPhoneCatalogue> catalogue, const QString& error);
 
     TPhoneServerOptions m_options;
     TPhoneStationLink m_link;
@@ -133,4 +159,8 @@ private:
     QElapsedTimer m_clock;
     QHash<int, QByteArray> m_photos;
     QByteArray m_page;
+    QByteArray m_pagePolicy; // the pages' own inline code, by hash
+    std::thread m_loader;
+    std::atomic<bool> m_bStopLoading{false};
+    bool m_bLoading = false, m_bReloadAgain = false;
 };

@@ -10,7 +10,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   postgresql socat xvfb xdotool x11-utils imagemagick tdsodbc unixodbc-dev python3-dbfread
   clang-14 libclang-rt-14-dev clang-format libicu-dev
-  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev zbar-tools
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev zbar-tools chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do
