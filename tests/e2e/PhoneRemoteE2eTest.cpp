@@ -249,6 +249,81 @@ TEST(PhoneRemote, ARefreshedCatalogueReachesThePhones)
     EXPECT_TRUE(WaitUntil([&] { return room.station().HistoryRows(QStringLiteral("99901")) == 1; }));
 }
 
+// The terminal's rules hold for phones: in a hotel a priced song is shown
+// with its price and cannot be ordered, adult and dance films stay hidden
+// until the control server switches them on, and in a hall the orders go
+// into the shared queue table, each with its history row.
+TEST(PhoneRemote, TheTerminalsRulesHoldForPhonesInAHotelHall)
+{
+    const auto addSong = [](DbConnection& db, const char* no, int lanType, double price) {
+        db.Execute(QStringLiteral("insert into song (SongNo, FilePath) values (?, 'songs/x.mpg')"),
+                   {QLatin1String(no)});
+        db.Execute(QStringLiteral("insert into original (SONGNO, Name, Singer_Nam, Lan_Type, Lan_Name, First_Char, "
+                                  "Price, TimesTotal) values (?, ?, '歌手', ?, '其他', 'CSG', ?, 0)"),
+                   {QLatin1String(no), QStringLiteral("测试歌") + QLatin1String(no), lanType, price});
+    };
+    PhoneRoom room({{QStringLiteral("HotelVod"), QStringLiteral("1")},
+                    {QStringLiteral("Sex"), QStringLiteral("0")},
+                    {QStringLiteral("Disco"), QStringLiteral("0")},
+                    {QStringLiteral("SaloonMode"), QStringLiteral("1")},
+                    {QStringLiteral("SaloonComputer"), QStringLiteral("another-computer")}},
+                   600000, [&](const Station& station) {
+                       DbConnection db;
+                       db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"),
+                               station.Dir());
+                       addSong(db, "99930", 1, 5);
+                       addSong(db, "99920", 20, 0);
+                       addSong(db, "99921", 21, 0);
+                       addSong(db, "99901", 1, 0);
+                   });
+    ASSERT_TRUE(room.Ready());
+    Phone phone(room.Address());
+    const auto search = [&](const QString& text) {
+        return phone.Get(QStringLiteral("/api/search?q=") + text).json().value(QStringLiteral("items")).toArray();
+    };
+    const auto order = [&](const char* no) {
+        return phone.Post(QStringLiteral("/api/order"), QJsonObject{{QStringLiteral("no"), QLatin1String(no)}});
+    };
+    ASSERT_TRUE(Phone::WaitFor(
+        [&] { return phone.Get(QStringLiteral("/api/state")).json().value(QStringLiteral("ready")).toBool(); }));
+
+    const QJsonArray priced = search(QStringLiteral("99930"));
+    ASSERT_EQ(priced.size(), 1);
+    EXPECT_EQ(priced[0].toObject().value(QStringLiteral("price")).toDouble(), 5.0);
+    const Answer refused = order("99930");
+    EXPECT_EQ(refused.status, 403);
+    EXPECT_EQ(refused.error(), QStringLiteral("priced"));
+
+    for (const char* film : {"99920", "99921"}) {
+        EXPECT_TRUE(search(QLatin1String(film)).isEmpty()) << film;
+        EXPECT_EQ(order(film).status, 404) << film;
+    }
+    ASSERT_EQ(room.Control({QStringLiteral("sex"), QStringLiteral("1")}), 0);
+    ASSERT_TRUE(Phone::WaitFor([&] { return search(QStringLiteral("99920")).size() == 1; }));
+    EXPECT_TRUE(search(QStringLiteral("99921")).isEmpty());
+    ASSERT_TRUE(phone.Connect());
+
+    for (const char* no : {"99901", "99920"})
+        EXPECT_EQ(order(no).status, 200) << no;
+    const auto hallQueue = [&] {
+        return Query(room.station(), QStringLiteral("select SongNo from \"order\" order by Num"));
+    };
+    EXPECT_TRUE(WaitUntil([&] {
+        return hallQueue() == QStringList({QStringLiteral("99901"), QStringLiteral("99920")});
+    })) << qPrintable(hallQueue().join(u' '));
+    EXPECT_TRUE(room.station().Queue().isEmpty());
+    EXPECT_TRUE(Phone::WaitFor([&] {
+        const QJsonObject queue = phone.Last(QStringLiteral("queue"));
+        QStringList all = Waiting(queue);
+        const QString playing =
+            queue.value(QStringLiteral("playing")).toObject().value(QStringLiteral("no")).toString();
+        if (!playing.isEmpty())
+            all.prepend(playing);
+        return all == QStringList({QStringLiteral("99901"), QStringLiteral("99920")});
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return room.station().HistoryRows(QStringLiteral("99920")) == 1; }));
+}
+
 // Pictures for the README (only with VOD_SHOTS): the portal and the ordered
 // songs with the room's code in both languages, and the phone's search and
 // queue pages as a headless Chromium draws them (when it is installed).

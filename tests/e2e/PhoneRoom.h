@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUdpSocket>
+#include <functional>
 
 namespace e2e {
 
@@ -17,10 +18,15 @@ constexpr int kPlaylistKey = 32;
 class PhoneRoom
 {
 public:
-    explicit PhoneRoom(const QList<std::pair<QString, QString>>& settings = {}, int songMs = 600000)
+    // prepare: what the test writes into the installation before the
+    // programs start.
+    explicit PhoneRoom(const QList<std::pair<QString, QString>>& settings = {}, int songMs = 600000,
+                       const std::function<void(const Station&)>& prepare = {})
     {
         if (!m_station.Ready())
             return;
+        if (prepare)
+            prepare(m_station);
         m_nPhonePort = phonetest::FreeTcpPort();
         QUdpSocket probe;
         probe.bind(QHostAddress::LocalHost, 0);
