@@ -7,8 +7,11 @@
 // handed to the station's thread through the link.
 //
 // Every request carries the room's token (query item "t" or the header
-// X-Room-Token); a request larger than the limit closes its connection, and
-// each client address has a request budget that refills every second.
+// X-Room-Token); a request larger than the limit, one that is not HTTP and
+// one that does not arrive whole in time are answered with an error and
+// their connection closed, and each client address has a request budget
+// that refills every second. The page runs only its own inline code, and
+// its live connection is taken only from the station's own page.
 #include "phone/PhoneCatalogue.h"
 #include "phone/PhoneReply.h"
 
