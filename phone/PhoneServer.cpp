@@ -116,16 +116,14 @@ QByteArray HeaderValue(const QByteArray& head, const QByteArray& lowerName)
     return QByteArray();
 }
 
-// A browser's WebSocket says which page opened it: only the station's own
-// page (same host and port) may, so a page of another site that a guest
-// opens cannot reach the room. Clients that are not browsers send no origin.
+// A WebSocket says which page opened it: only the station's own page (same
+// host and port) may, so a page of another site that a guest opens cannot
+// reach the room. One that names no page is refused too.
 bool SameOrigin(const QByteArray& head)
 {
     const QByteArray origin = HeaderValue(head, "origin");
-    if (origin.isEmpty())
-        return true;
     const QByteArray host = HeaderValue(head, "host");
-    return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
+    return !origin.isEmpty() && !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
 }
 
 // A host as a request names it, fit to be repeated in a header.

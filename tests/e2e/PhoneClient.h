@@ -69,7 +69,8 @@ public:
     // The live connection; every message it brings is kept.
     bool Connect(const QString& token = QString())
     {
-        m_pSocket = std::make_unique<QWebSocket>();
+        // As the page opens it: from the station's own address.
+        m_pSocket = std::make_unique<QWebSocket>(m_base.toString(QUrl::StripTrailingSlash));
         QObject::connect(m_pSocket.get(), &QWebSocket::textMessageReceived, [this](const QString& text) {
             m_aMessages.append(QJsonDocument::fromJson(text.toUtf8()).object());
         });

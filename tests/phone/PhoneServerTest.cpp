@@ -198,7 +198,7 @@ TEST(PhoneServer, PagesRunOnlyTheirOwnCodeAndTheLiveConnectionOpensOnlyFromThem)
         return opened && count == 1;
     };
     EXPECT_TRUE(open(QStringLiteral("http://") + QString::fromLatin1(host)));
-    EXPECT_TRUE(open(QString())); // not a browser: the token alone decides
+    EXPECT_FALSE(open(QString()));
     EXPECT_FALSE(open(QStringLiteral("http://evil.example")));
     EXPECT_FALSE(open(QStringLiteral("http://127.0.0.1:1")));
     EXPECT_FALSE(open(QStringLiteral("null")));
