@@ -10,7 +10,8 @@
 # songs with the room's code, and (with chromium installed) the phone's search
 # and queue pages (phone-*.png). The song maintenance screen is repair.png,
 # and repair-<zh|en>-<800x600|1024x768>.png in each language and skin size;
-# the volume screen is volume-<zh|en>-<1024|800>.png. The other functions
+# the volume screen is volume-<zh|en>-<1024|800>.png and the handwriting
+# screen also handwriting-<zh|en>-<1024x768|800x600>.png. The other functions
 # screen and the idle advert show come as others.png and advert.png.
 #   scripts/screenshots.sh [build-folder]
 set -euo pipefail
@@ -20,12 +21,12 @@ cmake --build "$build" --target test_e2e
 out="$build/screenshots"
 mkdir -p "$out" "$build/xdg-runtime"
 chmod 700 "$build/xdg-runtime"
-QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
+QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" VOD_SOURCE_DIR="$root" XDG_RUNTIME_DIR="$build/xdg-runtime" VOD_SHOTS="$out" \
   "$build/tests/test_e2e" \
-  --gtest_filter='StationE2e.Screenshots*:HandwritingE2e.*:RoomServiceE2e.AGuestOrdersFromTheKeypadAndTheBillShowsTheOrder:PhoneRemote.Screenshots:RepairE2e.Screenshots:StationE2e.DeviceScreenshots'
+  --gtest_filter='StationE2e.Screenshots*:HandwritingE2e.Screenshots:RoomServiceE2e.AGuestOrdersFromTheKeypadAndTheBillShowsTheOrder:PhoneRemote.Screenshots:RepairE2e.Screenshots:StationE2e.DeviceScreenshots'
 ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png "$out"/singers.png "$out"/strokes.png \
   "$out"/favourites.png "$out"/handwriting.png "$out"/dishes.png "$out"/basket.png "$out"/bill.png \
-  "$out"/phone-portal-zh.png "$out"/phone-portal-en.png "$out"/phone-ordered-zh.png "$out"/repair.png "$out"/volume-*.png \
+  "$out"/phone-portal-zh.png "$out"/phone-portal-en.png "$out"/phone-ordered-zh.png "$out"/repair.png "$out"/volume-*.png "$out"/handwriting-*.png \
   "$out"/others.png "$out"/advert.png
 # The phone pages need a browser (chromium); without one they are left out.
 ls -l "$out"/phone-search.png "$out"/phone-queue.png 2>/dev/null || true

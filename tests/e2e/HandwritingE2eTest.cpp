@@ -1,14 +1,16 @@
 // The handwriting road on a real X server (Xvfb, no window manager): from
 // the portal the guest opens the handwriting screen, writes a character on
 // the pad with the pointer, chooses it among the candidates and orders a
-// song of the list it narrowed. With VOD_SHOTS set the screen is also saved
-// as handwriting.png (scripts/screenshots.sh).
+// song of the list it narrowed. With VOD_SHOTS set, pictures of the screen
+// with ink and candidates in both languages and skin sizes
+// (scripts/screenshots.sh).
 #include "playback/StationShot.h"
 #include "support/HandwritingInk.h"
 #include "tests/e2e/StationRun.h"
 
 #include <QDomDocument>
 #include <QFileInfo>
+#include <QImage>
 
 using namespace e2e;
 
@@ -19,8 +21,8 @@ const QString kXdotool = QStringLiteral("/usr/bin/xdotool");
 // Default bindings of keyboard.ini.
 constexpr int kOcr = 227, kDelSong = 46;
 
-// The rectangles of a screen's controls in the skin file (design pixels of
-// the 1024 x 768 skin, which is the screen's own size here).
+// The rectangles of a screen's controls in the skin file (screen pixels of
+// the skin's size, which is the screen's own size here).
 QHash<QString, QRect> ControlRects(const QString& skinFile, const QString& screen)
 {
     QHash<QString, QRect> rects;
@@ -92,98 +94,218 @@ QHash<QString, QString> LabelMap(const QString& labels)
     return out;
 }
 
-// The candidate label showing the character, or -1.
-int CandidateOf(const QHash<QString, QString>& labels, const QString& character)
+// The station on its own X server of the given size, in the given language
+// (LangType: 1 Chinese, 0 English), showing the handwriting screen.
+class PadStation
 {
-    for (int i = 0; i < 10; ++i)
-        if (labels.value(QStringLiteral("words%1").arg(i)) == character)
-            return i;
-    return -1;
+public:
+    PadStation(int width, int height, bool english, int songs = 400)
+        : s(songs), m_xvfb(kXvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                   QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
+                                   QStringLiteral("-nolisten"), QStringLiteral("tcp")}),
+          m_size(width, height), m_bEnglish(english)
+    {
+    }
+
+    // Starts the station and opens the handwriting screen; false (with the
+    // test failed) when something on the way does not come.
+    bool Open()
+    {
+        if (!s.Ready())
+            return Fail("no demo installation");
+        if (!WaitUntil([&] { return !m_xvfb.Lines().isEmpty(); }, 15000))
+            return Fail("Xvfb did not start");
+        s.SetSettings({{QStringLiteral("LangType"), QLatin1String(m_bEnglish ? "0" : "1")}});
+        QProcessEnvironment env = s.Env();
+        env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + m_xvfb.Lines().first());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_pointer = std::make_unique<Pointer>(env);
+        m_station = std::make_unique<Program>(ExeDir() + QStringLiteral("/vod"), QStringList(), env);
+        if (!s.WaitForLog(QStringLiteral("总计耗时:"), 60000) || !WaitUntil([&] { return !s.Window().IsNull(); }))
+            return Fail("the station did not start: " + m_station->Errors());
+        // The portal's handwriting key opens the screen.
+        if (!s.PostKey(kOcr) || !WaitUntil([&] { return s.Labels().startsWith(QStringLiteral("screen=frmocr")); }))
+            return Fail("no handwriting screen: " + s.Labels());
+        m_rects = ControlRects(s.Path(QStringLiteral("Images/%1/%2x%3/buttons.xml")
+                                          .arg(QLatin1String(m_bEnglish ? "English" : "Chinese"))
+                                          .arg(m_size.width())
+                                          .arg(m_size.height())),
+                               QStringLiteral("frmocr"));
+        if (!m_rects.contains(QStringLiteral("write")) || !m_rects.contains(QStringLiteral("songname0")))
+            return Fail("the skin has no pad or no song rows");
+        return true;
+    }
+
+    // Writes the character over the pad but for `inset` of its size on each
+    // side.
+    bool Write(const QString& character, double inset = 0.03)
+    {
+        const QRect pad = m_rects.value(QStringLiteral("write"));
+        const int dx = int(pad.width() * inset), dy = int(pad.height() * inset);
+        return m_pointer->Draw(ink::Place(ink::Medians().value(character), pad.adjusted(dx, dy, -dx, -dy)));
+    }
+    // The candidate cell showing the character once it is offered, or -1.
+    int WaitForCandidate(const QString& character)
+    {
+        int at = -1;
+        WaitUntil(
+            [&] {
+                const QHash<QString, QString> labels = Labels();
+                for (int i = 0; i < 10 && at < 0; ++i)
+                    if (labels.value(QStringLiteral("words%1").arg(i)) == character)
+                        at = i;
+                return at >= 0;
+            },
+            10000);
+        return at;
+    }
+    bool Touch(const QString& control) const
+    {
+        return m_rects.contains(control) && m_pointer->Click(m_rects.value(control).center());
+    }
+    QHash<QString, QString> Labels() const { return LabelMap(s.Labels()); }
+
+    // The screen as the station draws it, saved under that name.
+    bool Shot(const QString& target)
+    {
+        static int n = 180;
+        ++n;
+        const QString shot = s.Dir() + QStringLiteral("/shot%1.png").arg(n);
+        if (!s.Post(kMsgTestScreenshot, n, 0) || !WaitUntil([&] { return QFileInfo::exists(shot); }))
+            return Fail("no screenshot");
+        QFile::remove(target);
+        return QFile::copy(shot, target) && QImage(target).size() == m_size;
+    }
+
+    bool Close() { return s.Post(kMsgTestCloseStation, 0, 0) && m_station->WaitForExit(15000); }
+
+    Station s;
+
+private:
+    bool Fail(const QString& why) const
+    {
+        ADD_FAILURE() << qPrintable(why) << '\n' << qPrintable(s.Log());
+        return false;
+    }
+
+    testsupport::ChildProcess m_xvfb;
+    QSize m_size;
+    bool m_bEnglish;
+    std::unique_ptr<Pointer> m_pointer;
+    std::unique_ptr<Program> m_station;
+    QHash<QString, QRect> m_rects;
+};
+
+bool CanDraw()
+{
+    return QFile::exists(kXvfb) && QFile::exists(kXdotool);
+}
+
+// Characters the stroke data holds and the model reads reliably.
+bool Writable(QChar c)
+{
+    static const QString reliable = QStringLiteral("大小我明风夜家海空城雨你");
+    return reliable.contains(c) && ink::Medians().contains(QString(c));
+}
+
+// The writable first character most of the catalogue's song names start
+// with, among those another writable character follows in some names, and
+// the character that follows it most often (empty when there is none).
+QString WritableStart(const Station& s)
+{
+    QHash<QChar, int> names;
+    QHash<QString, int> pairs;
+    for (const QString& name : Query(s, QStringLiteral("select Name from original order by Name"))) {
+        if (name.isEmpty() || !Writable(name.at(0)))
+            continue;
+        ++names[name.at(0)];
+        if (name.size() > 1 && name.at(1) != name.at(0) && Writable(name.at(1)))
+            ++pairs[name.left(2)];
+    }
+    QString best;
+    const auto better = [&](const QString& a, const QString& b) {
+        return std::pair(names.value(a.at(0)), pairs.value(a)) > std::pair(names.value(b.at(0)), pairs.value(b));
+    };
+    for (auto it = pairs.cbegin(); it != pairs.cend(); ++it)
+        if (best.isEmpty() || better(it.key(), best))
+            best = it.key();
+    return best;
 }
 
 } // namespace
 
 TEST(HandwritingE2e, AGuestWritesACharacterChoosesItAndOrdersASong)
 {
-    if (!QFile::exists(kXvfb) || !QFile::exists(kXdotool))
+    if (!CanDraw())
         GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup.sh installs them)";
     ASSERT_FALSE(ink::Medians().isEmpty()) << "no stroke data (VOD_SOURCE_DIR)";
-    testsupport::ChildProcess xvfb(kXvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                           QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    ASSERT_TRUE(WaitUntil([&] { return !xvfb.Lines().isEmpty(); }, 15000)) << "Xvfb did not start";
-
-    Station s(400);
-    ASSERT_TRUE(s.Ready());
-    QProcessEnvironment env = s.Env();
-    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + xvfb.Lines().first());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    Program station(ExeDir() + QStringLiteral("/vod"), {}, env);
-    ASSERT_TRUE(s.WaitForLog(QStringLiteral("总计耗时:"), 60000)) << qPrintable(station.Errors());
-    ASSERT_TRUE(WaitUntil([&] { return !s.Window().IsNull(); }));
-
-    // A song whose name starts with a character the stroke data holds and
-    // the model reads reliably.
-    QString character, songName;
-    {
-        DbConnection db;
-        db.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data/kroom.db"), s.Dir());
-        for (const QString& c : QStringList{"大", "小", "我", "明", "风", "夜", "家", "海", "空", "城", "雨", "你"}) {
-            const QVariant name =
-                db.Scalar(QStringLiteral("select Name from original where Name like ?"), {c + QLatin1Char('%')});
-            if (!name.isNull()) {
-                character = c;
-                songName = name.toString();
-                break;
-            }
-        }
-    }
+    PadStation station(1024, 768, false);
+    ASSERT_TRUE(station.Open());
+    const QString character = WritableStart(station.s).left(1);
     ASSERT_FALSE(character.isEmpty()) << "the demo catalogue has no name the stroke data can write";
-
-    // The portal's handwriting key opens the screen.
-    ASSERT_TRUE(s.PostKey(kOcr));
-    ASSERT_TRUE(WaitUntil([&] { return s.Labels().startsWith(QStringLiteral("screen=frmocr")); }))
-        << qPrintable(s.Labels()) << qPrintable(s.Log());
-    const QHash<QString, QRect> rects =
-        ControlRects(s.Path(QStringLiteral("Images/Chinese/1024x768/buttons.xml")), QStringLiteral("frmocr"));
-    ASSERT_TRUE(rects.contains(QStringLiteral("write")) && rects.contains(QStringLiteral("songname0")));
-    const QRect pad = rects.value(QStringLiteral("write"));
-    const Pointer pointer(env);
 
     // Write the character over the pad; it is offered, and choosing it
     // narrows the list.
-    ASSERT_TRUE(pointer.Draw(ink::Place(ink::Medians().value(character), pad.adjusted(10, 10, -10, -10))));
-    int at = -1;
-    EXPECT_TRUE(WaitUntil([&] { return (at = CandidateOf(LabelMap(s.Labels()), character)) >= 0; }, 10000))
-        << qPrintable(s.Labels());
-    ASSERT_GE(at, 0);
-    ASSERT_TRUE(pointer.Click(rects.value(QStringLiteral("words%1").arg(at)).center()));
-    ASSERT_TRUE(WaitUntil([&] { return LabelMap(s.Labels()).value(QStringLiteral("Input")) == character; }))
-        << qPrintable(s.Labels());
-    EXPECT_TRUE(LabelMap(s.Labels()).value(QStringLiteral("songname0")).startsWith(character))
-        << qPrintable(s.Labels());
+    ASSERT_TRUE(station.Write(character));
+    const int at = station.WaitForCandidate(character);
+    ASSERT_GE(at, 0) << qPrintable(station.s.Labels());
+    ASSERT_TRUE(station.Touch(QStringLiteral("words%1").arg(at)));
+    ASSERT_TRUE(WaitUntil([&] { return station.Labels().value(QStringLiteral("Input")) == character; }))
+        << qPrintable(station.s.Labels());
+    EXPECT_TRUE(station.Labels().value(QStringLiteral("songname0")).startsWith(character))
+        << qPrintable(station.s.Labels());
 
-    // The next character's ink, its candidates and the narrowed list: the
-    // picture of the screen.
-    const QString shots = qEnvironmentVariable("VOD_SHOTS");
-    if (!shots.isEmpty()) {
-        ASSERT_TRUE(
-            pointer.Draw(ink::Place(ink::Medians().value(QStringLiteral("我")), pad.adjusted(40, 20, -40, -20))));
-        ASSERT_TRUE(WaitUntil([&] { return !LabelMap(s.Labels()).value(QStringLiteral("words0")).isEmpty(); }));
-        QDir().mkpath(shots);
-        const QString shot = s.Dir() + QStringLiteral("/shot18.png");
-        ASSERT_TRUE(s.Post(kMsgTestScreenshot, 18, 0));
-        ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(shot); }));
-        QFile::remove(shots + QStringLiteral("/handwriting.png"));
-        ASSERT_TRUE(QFile::copy(shot, shots + QStringLiteral("/handwriting.png")));
-        ASSERT_TRUE(s.PostKey(kDelSong)); // the ink goes, the input stays
-    }
+    // Ink of a next character, erased: the input stays.
+    ASSERT_TRUE(station.Write(QStringLiteral("我"), 0.1));
+    ASSERT_TRUE(WaitUntil([&] { return !station.Labels().value(QStringLiteral("words0")).isEmpty(); }));
+    ASSERT_TRUE(station.s.PostKey(kDelSong));
+    ASSERT_TRUE(WaitUntil([&] { return station.Labels().value(QStringLiteral("words0")).isEmpty(); }));
+    EXPECT_EQ(station.Labels().value(QStringLiteral("Input")), character);
 
     // A touch on the first row orders its song.
-    ASSERT_TRUE(pointer.Click(rects.value(QStringLiteral("songname0")).center()));
-    ASSERT_TRUE(WaitUntil([&] { return s.Queue().size() == 1; })) << qPrintable(s.Log());
-    EXPECT_TRUE(s.Queue().first().name.startsWith(character)) << qPrintable(s.Queue().first().name);
+    ASSERT_TRUE(station.Touch(QStringLiteral("songname0")));
+    ASSERT_TRUE(WaitUntil([&] { return station.s.Queue().size() == 1; })) << qPrintable(station.s.Log());
+    EXPECT_TRUE(station.s.Queue().first().name.startsWith(character)) << qPrintable(station.s.Queue().first().name);
+    EXPECT_TRUE(station.Close());
+}
 
-    ASSERT_TRUE(s.Post(kMsgTestCloseStation, 0, 0));
-    EXPECT_TRUE(station.WaitForExit(15000));
+// Pictures for the README: the first character of a song name chosen, the
+// second written on the pad with its candidates offered, in each language
+// and skin size; handwriting.png is the Chinese one at 1024 x 768.
+TEST(HandwritingE2e, Screenshots)
+{
+    const QString shots = qEnvironmentVariable("VOD_SHOTS");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VOD_SHOTS names no folder";
+    if (!CanDraw())
+        GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup.sh installs them)";
+    QDir().mkpath(shots);
+    const struct
+    {
+        const char* lang;
+        int width, height;
+    } runs[] = {{"zh", 1024, 768}, {"en", 1024, 768}, {"zh", 800, 600}, {"en", 800, 600}};
+    for (const auto& run : runs) {
+        // A catalogue large enough to fill the list with the songs of one
+        // first character.
+        PadStation station(run.width, run.height, QLatin1String(run.lang) == QLatin1String("en"), 3000);
+        ASSERT_TRUE(station.Open());
+        const QString name = WritableStart(station.s);
+        ASSERT_EQ(name.size(), 2) << "the demo catalogue has no name the stroke data can write";
+        ASSERT_TRUE(station.Write(name.left(1)));
+        const int at = station.WaitForCandidate(name.left(1));
+        ASSERT_GE(at, 0);
+        ASSERT_TRUE(station.Touch(QStringLiteral("words%1").arg(at)));
+        ASSERT_TRUE(WaitUntil([&] { return station.Labels().value(QStringLiteral("Input")) == name.left(1); }));
+        ASSERT_TRUE(station.Write(name.mid(1, 1), 0.08));
+        ASSERT_GE(station.WaitForCandidate(name.mid(1, 1)), 0) << qPrintable(name) << qPrintable(station.s.Labels());
+        const QString file =
+            shots +
+            QStringLiteral("/handwriting-%1-%2x%3.png").arg(QLatin1String(run.lang)).arg(run.width).arg(run.height);
+        ASSERT_TRUE(station.Shot(file));
+        EXPECT_TRUE(station.Close());
+    }
+    QFile::remove(shots + QStringLiteral("/handwriting.png"));
+    EXPECT_TRUE(QFile::copy(shots + QStringLiteral("/handwriting-zh-1024x768.png"),
+                            shots + QStringLiteral("/handwriting.png")));
 }
