@@ -114,7 +114,16 @@
     X(Miss, "")                                                                                                        \
     X(RoomName, "")                                                                                                    \
     X(OrderFailed, "这首歌的资料有误,不能点播,请联系服务员")                                                           \
-    X(QueueBusy, "已点歌曲暂时无法读取,请稍候再试")
+    X(QueueBusy, "已点歌曲暂时无法读取,请稍候再试")                                                                    \
+    X(RepairSaveNext, "切歌")                                                                                          \
+    X(RepairSavePrevious, "上一首")                                                                                    \
+    X(RepairPlay, "播放")                                                                                              \
+    X(RepairPause, "暂停")                                                                                             \
+    X(RepairVocal, "原唱")                                                                                             \
+    X(RepairBacking, "伴唱")                                                                                           \
+    X(RepairForward, "快进")                                                                                           \
+    X(RepairRewind, "快退")                                                                                            \
+    X(RepairReplay, "重唱")
 
 // The texts of the current language, one field per Language.ini key.
 struct TTexts

@@ -337,6 +337,10 @@ void TFrmRepair::PlaceCheckBoxes()
             place = QRect(value("left"), value("top"), value("width"), value("height"));
             if (value("fontsize") > 0)
                 font.setPointSize(value("fontsize"));
+            // A skin in another language names the boxes in it.
+            const QString caption = TKVFormManager::NodeAttr(e, QStringLiteral("caption"));
+            if (!caption.isEmpty())
+                box->setText(caption);
         } else {
             font.setPointSize(std::max(font.pointSize(), 12));
         }
@@ -545,28 +549,29 @@ void TFrmRepair::FormKeyDown(int& key)
         break;
     }
     if (key == keys.STOP) {
-        ShowNote(QStringLiteral("切歌"));
+        ShowNote(UiText(QStringLiteral("RepairSaveNext")));
         SaveAndMove(1);
         return;
     }
     if (key == keys.GUIDE) {
-        ShowNote(QStringLiteral("上一首"));
+        ShowNote(UiText(QStringLiteral("RepairSavePrevious")));
         SaveAndMove(0);
         return;
     }
-    // What the key does, before the station does it.
+    // What the key does, before the station does it, in the station's language.
+    const auto note = [this](const char* text) { ShowNote(UiText(QLatin1String(text))); };
     if (key == keys.PAUSE || key == keys.PLAY)
-        ShowNote(FrmData && FrmData->m_bPlayerPaused ? QStringLiteral("播放") : QStringLiteral("暂停"));
+        note(FrmData && FrmData->m_bPlayerPaused ? "RepairPlay" : "RepairPause");
     if (key == keys.BANCHANG || key == keys.YUANCHANG)
-        ShowNote(FrmData && FrmData->m_bOriginalVocal ? QStringLiteral("原唱") : QStringLiteral("伴唱"));
+        note(FrmData && FrmData->m_bOriginalVocal ? "RepairVocal" : "RepairBacking");
     if (key == keys.FASTPRIOR)
-        ShowNote(QStringLiteral("快进"));
+        note("RepairForward");
     if (key == keys.FASTBACK)
-        ShowNote(QStringLiteral("快退"));
+        note("RepairRewind");
     if (key == keys.REPEATSONG)
-        ShowNote(QStringLiteral("重唱"));
+        note("RepairReplay");
     if (key == keys.VOLUME_ADD || key == keys.VOLUME_DEC)
-        ShowNote(QStringLiteral("音量:") + QString::number(FrmData ? FrmData->m_nMusicVolume : 0));
+        ShowNote(UiText(QStringLiteral("VolVol")) + QString::number(FrmData ? FrmData->m_nMusicVolume : 0));
     // Keys that would take the staff off this screen or change the queue.
     if (key == vk::Space || key == keys.POINT || key == keys.FIRSTPLAY || key == keys.DELSONG)
         return;

@@ -12,7 +12,8 @@
 # and repair-<zh|en>-<800x600|1024x768>.png in each language and skin size;
 # the volume screen is volume-<zh|en>-<1024|800>.png and the handwriting
 # screen also handwriting-<zh|en>-<1024x768|800x600>.png. The other functions
-# screen and the idle advert show come as others.png and advert.png.
+# screen and the idle advert show come as others.png and advert.png, and as
+# others-<zh|en>-<size>.png and advert-<zh|en>-<size>.png.
 #   scripts/screenshots.sh [build-folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,6 +28,6 @@ QT_QPA_PLATFORM=offscreen VOD_KEEP_CLOCK=1 VOD_EXE_DIR="$build/demo" VOD_SOURCE_
 ls -l "$out"/portal.png "$out"/songlist.png "$out"/ordered.png "$out"/singers.png "$out"/strokes.png \
   "$out"/favourites.png "$out"/handwriting.png "$out"/dishes.png "$out"/basket.png "$out"/bill.png \
   "$out"/phone-portal-zh.png "$out"/phone-portal-en.png "$out"/phone-ordered-zh.png "$out"/repair.png "$out"/volume-*.png "$out"/handwriting-*.png \
-  "$out"/others.png "$out"/advert.png
+  "$out"/others.png "$out"/advert.png "$out"/others-*.png "$out"/advert-*.png
 # The phone pages need a browser (chromium); without one they are left out.
 ls -l "$out"/phone-search.png "$out"/phone-queue.png 2>/dev/null || true

@@ -173,6 +173,8 @@ public:
         static std::atomic<int> counter{0};
         const int n = ++counter;
         const QString path = (m_sShotDir.isEmpty() ? m_sDir : m_sShotDir) + QStringLiteral("/labels%1.txt").arg(n);
+        // A shot folder outlives the run: a file of an earlier run is not this answer.
+        QFile::remove(path);
         if (!Post(0x8103, n, 0))
             return QString();
         if (!WaitUntil([&] { return QFile::exists(path); }, 5000))

@@ -4,11 +4,13 @@
 // caught at the station's link.
 #include "SearchFixture.h"
 #include "core/KeyMap.h"
+#include "core/Setting.h"
 #include "platform/db/DataSet.h"
 #include "playback/InputDispatch.h"
 #include "playback/PlayerLink.h"
 #include "screens/FrmRepair.h"
 #include "screens/RepairLists.h"
+#include "ui/StationScreens.h"
 #include "ui/SubTitle.h"
 #include "ui/UiHooks.h"
 #include "ui/UiStation.h"
@@ -410,4 +412,41 @@ TEST_F(RepairTest, KeysShowWhatTheyDoAndTheBoxesReachThePlayerAndTheMainWindow)
     Key(screen, Qt::Key_Escape);
     Settle();
     EXPECT_EQ(m_aFront, (QList<bool>{false, true}));
+}
+
+// In the English skin the boxes and what the keys do read in English; the
+// checks of a save keep their texts.
+TEST_F(RepairTest, AnEnglishStationNamesTheBoxesAndTheKeysInEnglish)
+{
+    const QStringList songs = Songs(1, 3, 2);
+    Queue(songs);
+    PlayNext();
+    int english = -1;
+    for (int i = 0; i < UiSetting()->LangList.size(); ++i)
+        if (UiSetting()->LangList[i].Folder == QLatin1String("English"))
+            english = i;
+    ASSERT_GE(english, 0);
+    SwitchLanguage(english);
+    Settle();
+    ASSERT_EQ(UiSetting()->LangType, english);
+    TFrmRepair* screen = OpenRepair();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->CheckBox1->text(), QStringLiteral("Original vocal plays"));
+    EXPECT_EQ(screen->CheckBox2->text(), QStringLiteral("Keep screen in front"));
+    EXPECT_TRUE(screen->CheckBox2->isChecked());
+
+    Key(screen, Qt::Key_Insert);
+    EXPECT_EQ(Note(screen), QStringLiteral("Pause"));
+    Key(screen, Qt::Key_F7);
+    EXPECT_EQ(Note(screen), QStringLiteral("Volume:50"));
+    Focus(screen->m_pType);
+    Key(screen, Qt::Key_A, Qt::ControlModifier);
+    Type(screen, QStringLiteral("X"));
+    Key(screen, Qt::Key_PageDown);
+    EXPECT_EQ(Note(screen), QStringLiteral("歌曲类型输入有误,请重输"));
+    Key(screen, Qt::Key_Down);
+    Key(screen, Qt::Key_PageDown);
+    ASSERT_EQ(m_aSent.size(), 1);
+    EXPECT_EQ(m_aSent[0].direction, 1);
+    EXPECT_EQ(Note(screen), QStringLiteral("Saving, next song"));
 }

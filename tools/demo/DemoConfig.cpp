@@ -164,6 +164,15 @@ TPairs ChineseTexts()
         {"RoomName", "房间名称"},
         {"OrderFailed", "这首歌的资料有误,不能点播,请联系服务员"},
         {"QueueBusy", "已点歌曲暂时无法读取,请稍候再试"},
+        {"RepairSaveNext", "切歌"},
+        {"RepairSavePrevious", "上一首"},
+        {"RepairPlay", "播放"},
+        {"RepairPause", "暂停"},
+        {"RepairVocal", "原唱"},
+        {"RepairBacking", "伴唱"},
+        {"RepairForward", "快进"},
+        {"RepairRewind", "快退"},
+        {"RepairReplay", "重唱"},
     };
 }
 
@@ -280,6 +289,15 @@ TPairs EnglishTexts()
         {"RoomName", "Room name"},
         {"OrderFailed", "This song's data is faulty and cannot be ordered; please call the staff"},
         {"QueueBusy", "The ordered songs cannot be read just now; please try again shortly"},
+        {"RepairSaveNext", "Saving, next song"},
+        {"RepairSavePrevious", "Saving, previous song"},
+        {"RepairPlay", "Play"},
+        {"RepairPause", "Pause"},
+        {"RepairVocal", "Singer's vocal"},
+        {"RepairBacking", "Backing track"},
+        {"RepairForward", "Forward"},
+        {"RepairRewind", "Rewind"},
+        {"RepairReplay", "From the start"},
     };
 }
 

@@ -62,6 +62,8 @@ void SetCommonButton(QDomElement& e, const TSkinControl& c, const QString& scree
     } else {
         if (c.type == QLatin1String("edit") || c.type == QLatin1String("panel"))
             attr("hint", c.caption);
+        if (c.type == QLatin1String("checkbox") && !c.caption.isEmpty())
+            attr("caption", c.caption);
         attr("left", QString::number(r.x()));
         attr("top", QString::number(r.y()));
         attr("width", QString::number(r.width()));
