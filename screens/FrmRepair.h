@@ -11,7 +11,13 @@
 // Py, Date; lists Lang, Type, Version, MusicVersion, Remark, Singer; labels
 // NextName (the message line) and PlayingName (the progress count; a touch
 // counts again). Elements CheckBox1 and CheckBox2 (type "checkbox") place the
-// screen's two check boxes; without them the boxes sit below the inputs.
+// screen's two check boxes, and their caption names them in the skin's
+// language; without them the boxes sit below the inputs. What a key does is
+// told in the station's language (texts RepairSaveNext ... RepairReplay).
+//
+// The screen has no timer of its own: the player's report of each new song
+// drives ShowCurrentSong, and the base screen's now-playing refresh is left
+// to the queue count.
 #include "ui/KVFormXML.h"
 
 #include <QPointer>

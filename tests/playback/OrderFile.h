@@ -1,10 +1,14 @@
 #pragma once
-// A local play-queue file (order.dbf) that a test fills and reads the way the
-// station does, beside the player stand-in.
+// A local play-queue file (order.dbf) or the hall-mode queue table of a
+// catalogue database, which a test fills and reads the way the stations do,
+// beside the player stand-in.
+#include "platform/db/DbConnection.h"
 #include "platform/dbase/DbfTable.h"
 #include "platform/dbase/OrderDbf.h"
 
+#include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <map>
 #include <vector>
@@ -48,4 +52,32 @@ public:
 private:
     size_t Field(const char* name) { return size_t(m_table.FieldIndex(QLatin1String(name))); }
     DbfTable m_table;
+};
+
+// The order table of a hall's catalogue database (the schema made already).
+class HallQueue
+{
+public:
+    explicit HallQueue(DbConnection& db) : m_db(db), m_sTable(db.Dialect().QuoteName(QStringLiteral("order"))) {}
+    // name carries the room ("[A01]:song").
+    void Add(const QString& name, qint64 num, const QString& playing = QStringLiteral("0"))
+    {
+        m_db.Execute(
+            QStringLiteral("insert into %1 (Name, FilePath, Num, Playing, Flag) values (?, '/s.mpg', ?, ?, '')")
+                .arg(m_sTable),
+            {name, num, playing});
+    }
+    // "name=playing" of each entry in Num order.
+    QStringList Rows()
+    {
+        QSqlQuery q = m_db.Query(QStringLiteral("select Name, Playing from %1 order by Num").arg(m_sTable));
+        QStringList rows;
+        while (q.next())
+            rows << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString().trimmed();
+        return rows;
+    }
+
+private:
+    DbConnection& m_db;
+    QString m_sTable;
 };

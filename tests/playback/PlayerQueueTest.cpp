@@ -106,13 +106,10 @@ void PlayHallQueue(const QString& connectionString)
     DbConnection db;
     db.Open(connectionString);
     CreateCatalogueSchema(db);
-    const QString table = db.Dialect().QuoteName(QStringLiteral("order"));
-    const QString insert =
-        QStringLiteral("insert into %1 (Name, FilePath, Num, Playing, Flag) values (?, '/s.mpg', ?, '0', '')")
-            .arg(table);
-    db.Execute(insert, {QStringLiteral("[A01]:二"), 2});
-    db.Execute(insert, {QStringLiteral("[B02]:别的房间"), 1});
-    db.Execute(insert, {QStringLiteral("[A01]:三"), 3});
+    HallQueue queue(db);
+    queue.Add(QStringLiteral("[A01]:二"), 2);
+    queue.Add(QStringLiteral("[B02]:别的房间"), 1);
+    queue.Add(QStringLiteral("[A01]:三"), 3);
 
     Station station;
     auto player = station.StartPlayer({QStringLiteral("--db"), connectionString, QStringLiteral("--room"),
@@ -125,12 +122,8 @@ void PlayHallQueue(const QString& connectionString)
     EXPECT_EQ(player->LinesStarting(QStringLiteral("done ")),
               QStringList({QStringLiteral("done 2 [A01]:二"), QStringLiteral("done 3 [A01]:三")}));
     player.reset();
-    QSqlQuery q = db.Query(QStringLiteral("select Name, Playing from %1 order by Num").arg(table));
-    QStringList rows;
-    while (q.next())
-        rows << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString();
-    EXPECT_EQ(rows, QStringList({QStringLiteral("[B02]:别的房间=0"), QStringLiteral("[A01]:二=2"),
-                                 QStringLiteral("[A01]:三=2")}));
+    EXPECT_EQ(queue.Rows(), QStringList({QStringLiteral("[B02]:别的房间=0"), QStringLiteral("[A01]:二=2"),
+                                         QStringLiteral("[A01]:三=2")}));
 }
 
 } // namespace

@@ -147,3 +147,70 @@ TEST_F(PlayerRepair, RecordGoesIntoAPostgreSqlCatalogue)
     EXPECT_EQ(Row(db, QStringLiteral("801")),
               (QVariantList{"新歌名", "新歌星", "XGM", "不能要", "无伴唱", 0, "国语", 9, "声音断续", 7}));
 }
+
+namespace {
+
+// In a hall the queue table of the catalogue holds every room's entries: the
+// player of room A01 goes back to the song A01 sang before, past the entry
+// another room sang in between, and the corrections reach the same database.
+void GoBackInAHall(const QString& connection)
+{
+    DbConnection db;
+    db.Open(connection);
+    WriteCatalogue(db);
+    HallQueue queue(db);
+    queue.Add(QStringLiteral("[A01]:一"), 1);
+    queue.Add(QStringLiteral("[B02]:别的房间"), 2, QStringLiteral("2"));
+    queue.Add(QStringLiteral("[A01]:二"), 3);
+    queue.Add(QStringLiteral("[A01]:三"), 4);
+    // Playing of each entry in Num order.
+    const auto states = [&] {
+        QString out;
+        for (const QString& row : queue.Rows())
+            out += row.back();
+        return out;
+    };
+
+    Station station;
+    auto player =
+        station.StartPlayer({QStringLiteral("--db"), connection, QStringLiteral("--room"), QStringLiteral("A01"),
+                             QStringLiteral("--catalogue"), connection, QStringLiteral("--song-ms"),
+                             QStringLiteral("60000"), QStringLiteral("--poll-ms"), QStringLiteral("50")});
+    ASSERT_EQ(player->WaitLine(QStringLiteral("play ")), QStringLiteral("play 1 [A01]:一"))
+        << player->Process().readAllStandardError().constData();
+    ASSERT_TRUE(SendSongRecord(1, Record({"801", "", "", "", "", "DIY", "", "原版", "1", "3", ""})));
+    EXPECT_EQ(player->WaitLine(QStringLiteral("play 3")), QStringLiteral("play 3 [A01]:二"));
+    EXPECT_EQ(states(), QStringLiteral("2210"));
+
+    ASSERT_TRUE(SendSongRecord(0, Record({"802", "", "", "", "", "演唱会", "", "原版", "1", "3", ""})));
+    EXPECT_EQ(player->WaitLine(QStringLiteral("back ")), QStringLiteral("back 3 [A01]:二"));
+    EXPECT_EQ(player->WaitLine(QStringLiteral("play 1")), QStringLiteral("play 1 [A01]:一"));
+    EXPECT_EQ(states(), QStringLiteral("1200"));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select Version from original where SONGNO='802'")).toString(),
+              QStringLiteral("演唱会"));
+
+    // Nothing of this room before the first song: it starts again.
+    ASSERT_TRUE(SendSongRecord(0, Record({"801", "", "", "", "", "DIY", "", "原版", "1", "3", ""})));
+    ASSERT_TRUE(player->WaitLine(QStringLiteral("catalogue-saved 801")).size() > 0);
+    EXPECT_EQ(player->LinesStarting(QStringLiteral("back ")).size(), 1);
+    // On again: the song that waited plays next.
+    ASSERT_TRUE(SendSongRecord(1, Record({"801", "", "", "", "", "DIY", "", "原版", "1", "3", ""})));
+    EXPECT_EQ(player->WaitLine(QStringLiteral("done 1")), QStringLiteral("done 1 [A01]:一"));
+    EXPECT_EQ(player->WaitLine(QStringLiteral("play 3")), QStringLiteral("play 3 [A01]:二"));
+    EXPECT_EQ(states(), QStringLiteral("2210"));
+}
+
+} // namespace
+
+TEST(PlayerRepairHall, GoingBackTakesThisRoomsSongOnSqlite)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    GoBackInAHall(QStringLiteral("Provider=SQLite;Create=1;Data Source=") + dir.filePath(QStringLiteral("kroom.db")));
+}
+
+TEST(PlayerRepairHall, GoingBackTakesThisRoomsSongOnPostgreSql)
+{
+    ASSERT_TRUE(testpg::Available()) << "the test PostgreSQL server is not running";
+    GoBackInAHall(testpg::ConnectionString(testpg::CreateDatabase(QStringLiteral("repairhall"))));
+}
