@@ -40,6 +40,10 @@ TEST(Programs, DemoConfigurationHasEveryTextInBothLanguagesAndTheKeyDefaults)
     EXPECT_EQ(s.LangList.size(), 2);
     EXPECT_EQ(s.CurrentLanguage().Section, "Chinese");
     EXPECT_EQ(s.Texts.Level3, QStringLiteral("标准"));
+    // A text that ends in a blank keeps it: the count follows after a blank.
+    EXPECT_EQ(s.Texts.ReadDiscoOK, QStringLiteral("已插入到已点歌单中,节目数: "));
+    s.LoadTexts(0);
+    EXPECT_EQ(s.Texts.Call + s.Texts.Waiter, QStringLiteral("Room calling waiter"));
     EXPECT_TRUE(s.KroomAdo.contains("kroom.db"));
 }
 

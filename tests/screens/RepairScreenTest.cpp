@@ -438,7 +438,7 @@ TEST_F(RepairTest, AnEnglishStationNamesTheBoxesAndTheKeysInEnglish)
     Key(screen, Qt::Key_Insert);
     EXPECT_EQ(Note(screen), QStringLiteral("Pause"));
     Key(screen, Qt::Key_F7);
-    EXPECT_EQ(Note(screen), QStringLiteral("Volume:50"));
+    EXPECT_EQ(Note(screen), QStringLiteral("Volume: 50"));
     Focus(screen->m_pType);
     Key(screen, Qt::Key_A, Qt::ControlModifier);
     Type(screen, QStringLiteral("X"));

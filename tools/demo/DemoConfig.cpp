@@ -23,7 +23,13 @@ public:
             m_sText += QStringLiteral("\r\n");
         m_sText += u'[' + name + QStringLiteral("]\r\n");
     }
-    void Value(const QString& key, const QString& value) { m_sText += key + u'=' + value + QStringLiteral("\r\n"); }
+    void Value(const QString& key, const QString& value)
+    {
+        // A blank at either end of a text ("Room calling ") survives reading
+        // only inside quotes.
+        const QString text = value == value.trimmed() ? value : u'"' + value + u'"';
+        m_sText += key + u'=' + text + QStringLiteral("\r\n");
+    }
     void Value(const QString& key, int value) { Value(key, QString::number(value)); }
     bool Save(const QString& path, QString& error) const
     {
