@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHash>
 #include <QMouseEvent>
@@ -94,6 +95,26 @@ public:
     // A stroke in progress ends without recognition (the ink was erased
     // under the pen).
     void Abandon() { m_bDrawing = false; }
+    ~TInkLayer() override { KeepEveryMove(false); }
+
+    // While a pad takes ink every move of the pen is kept. By default Qt
+    // merges the moves that queue up while the station is busy (drawing,
+    // recognising the last stroke) into the last one, which turns the
+    // guest's curves into straight lines, on the pad and for the recognizer.
+    void KeepEveryMove(bool keep)
+    {
+        static int keepers = 0;
+        static bool merged = true;
+        if (keep == m_bKeepingMoves)
+            return;
+        m_bKeepingMoves = keep;
+        if (keep && keepers++ == 0) {
+            merged = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+            QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+        }
+        if (!keep && --keepers == 0)
+            QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, merged);
+    }
 
 private:
     // Repaints only the piece of the pad a new segment of ink covers.
@@ -105,6 +126,7 @@ private:
 
     THandWriteX* m_pOwner;
     bool m_bDrawing = false;
+    bool m_bKeepingMoves = false;
 };
 
 THandWriteX::THandWriteX(QObject* parent) : QObject(parent) {}
@@ -189,6 +211,7 @@ void THandWriteX::UpdateLayer()
         return;
     // An inert pad lets touches through to whatever lies below.
     m_pLayer->setAttribute(Qt::WA_TransparentForMouseEvents, !Writable());
+    m_pLayer->KeepEveryMove(Writable());
     m_pLayer->update();
 }
 

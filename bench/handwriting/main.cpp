@@ -168,7 +168,7 @@ public:
     void Clear() { m_pScreen->HandWrite->ClearStroke(); }
 
     // The ink placed into a square of the given side at (left, top), with
-    // gaussian jitter of sigma (pixels).
+    // each point moved by up to sigma pixels in x and in y at random.
     static TInk Place(const TInk& medians, double left, double top, double side, double sigma,
                       QRandomGenerator* rng = nullptr)
     {

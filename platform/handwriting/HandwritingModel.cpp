@@ -11,7 +11,49 @@ namespace {
 // The side of the square the ink is classified in, and the share of it left
 // free on each side.
 constexpr double kBox = 1000;
-constexpr double kMargin = 0.15;
+constexpr double kMargin = 0.20;
+// Before scaling, each stroke is resampled at even steps of this share of
+// the character's larger side and each point is averaged with kSmooth
+// neighbours on either side. The tremor of a finger and the pointer's
+// sampling rate then make no corners the recognizer would take for the
+// turns of a stroke; the shape of the character stays.
+constexpr double kStep = 0.015;
+constexpr int kSmooth = 2;
+
+TInkStroke Resampled(const TInkStroke& stroke, double step)
+{
+    TInkStroke out{stroke.first()};
+    // The length of the path walked since the last point taken.
+    double walked = 0;
+    for (qsizetype i = 1; i < stroke.size(); ++i) {
+        const QPointF from = stroke[i - 1], to = stroke[i];
+        const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
+        double at = step - walked;
+        for (; at <= length; at += step)
+            out.append(from + (to - from) * (at / length));
+        walked = length - (at - step);
+    }
+    if (out.last() != stroke.last())
+        out.append(stroke.last());
+    return out;
+}
+
+TInkStroke Smoothed(const TInkStroke& stroke, int reach)
+{
+    const qsizetype n = stroke.size();
+    if (n < 3 || reach <= 0)
+        return stroke;
+    // The ends stay where the pen went down and came up.
+    TInkStroke out{stroke.first()};
+    for (qsizetype i = 1; i + 1 < n; ++i) {
+        QPointF sum;
+        for (qsizetype k = i - reach; k <= i + reach; ++k)
+            sum += stroke[std::clamp<qsizetype>(k, 0, n - 1)];
+        out.append(sum / double(2 * reach + 1));
+    }
+    out.append(stroke.last());
+    return out;
+}
 
 } // namespace
 
@@ -43,9 +85,10 @@ TInk NormaliseInk(const TInk& ink, double box)
     for (const TInkStroke& stroke : ink) {
         if (stroke.isEmpty())
             continue;
+        const TInkStroke even = Smoothed(Resampled(stroke, extent * kStep), kSmooth);
         TInkStroke moved;
-        moved.reserve(stroke.size());
-        for (const QPointF& p : stroke)
+        moved.reserve(even.size());
+        for (const QPointF& p : even)
             moved.append(QPointF(box / 2 + (p.x() - cx) * scale, box / 2 + (p.y() - cy) * scale));
         out.append(moved);
     }

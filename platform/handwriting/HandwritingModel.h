@@ -18,8 +18,10 @@ using TInk = QList<TInkStroke>;
 
 // The ink moved and scaled into the box [0, box] x [0, box]: its bounding
 // box, kept in its proportions, is centred in the square and fills it but
-// for a margin of 15 % on each side. A long thin character (一, 丨) stays
-// long and thin; a dot stays a dot in the middle. Empty strokes are dropped.
+// for a margin of 20 % on each side. A long thin character (一, 丨) stays
+// long and thin; a dot stays a dot in the middle. Each stroke is resampled
+// at even steps and slightly smoothed first, so the pen's tremor and the
+// pointer's sampling rate do not matter. Empty strokes are dropped.
 TInk NormaliseInk(const TInk& ink, double box);
 
 class THandwritingModel

@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPointingDevice>
 #include <QTemporaryDir>
 
 namespace {
@@ -177,6 +178,48 @@ TEST_F(HandwritingTest, TheCandidatesDoNotDependOnWhereOrHowLargeTheGuestWrites)
     }
 }
 
+// A pointer that reports the pen's path every pixel or only every few
+// dozen, and a hand that shakes, give the same best candidate.
+TEST_F(HandwritingTest, TheCandidatesDoNotDependOnThePointersRateOrAShakyHand)
+{
+    TFrmOCR* screen = OpenOcr();
+    ASSERT_NE(screen, nullptr);
+    QWidget* pad = Pad(screen);
+    const QRect area = pad->rect().adjusted(8, 8, -8, -8);
+    // The path gone over in 3-pixel steps, each point pushed off it by
+    // `tremor` pixels (2 % of the character's size), one side and then the
+    // other.
+    const auto shaky = [](const ink::Strokes& strokes, int tremor) {
+        ink::Strokes out;
+        for (const QList<QPoint>& stroke : strokes) {
+            QList<QPoint> points{stroke.first()};
+            for (qsizetype i = 1; i < stroke.size(); ++i) {
+                const QPoint from = stroke[i - 1], to = stroke[i];
+                const int n = std::max(1, int(std::hypot(to.x() - from.x(), to.y() - from.y()) / 3));
+                for (int k = 1; k <= n; ++k) {
+                    const int side = points.size() % 2 ? tremor : -tremor;
+                    points.append(from + (to - from) * k / n + QPoint(side, side));
+                }
+            }
+            points.last() = stroke.last();
+            out.append(points);
+        }
+        return out;
+    };
+    for (const QString& character :
+         {QStringLiteral("小"), QStringLiteral("明"), QStringLiteral("我"), QStringLiteral("家")}) {
+        const ink::Strokes placed = ink::Place(ink::Medians().value(character), area);
+        for (const auto& [strokes, step] :
+             {std::pair{placed, 2}, std::pair{placed, 40}, std::pair{shaky(placed, 6), 6}}) {
+            ink::Draw(pad, strokes, step);
+            Settle();
+            EXPECT_EQ(Candidates(screen).value(0), character)
+                << "drawn in steps of " << step << ": " << Candidates(screen).join(' ').toStdString();
+            Key(screen, Qt::Key_Delete);
+        }
+    }
+}
+
 TEST_F(HandwritingTest, DelSongErasesTheInkFirstThenTheInputAndBackspaceDropsACharacter)
 {
     const QString start = WritableName(2);
@@ -284,6 +327,68 @@ TEST_F(HandwritingTest, OrderingKeepsTheNarrowedListAndHotelVodRefusesPricedSong
     Touch(screen, QStringLiteral("songname0"));
     EXPECT_EQ(QueueSongs().size(), 1);
     EXPECT_FALSE(Text(Label(screen, QStringLiteral("songname0"))).startsWith(QStringLiteral("√")));
+}
+
+// A finger on the room's touch screen writes as the mouse does: the touch
+// points reach the pad as ink and the character is offered.
+TEST_F(HandwritingTest, AFingerOnTheTouchScreenWritesLikeThePen)
+{
+    TFrmOCR* screen = OpenOcr();
+    ASSERT_NE(screen, nullptr);
+    QPointingDevice* finger = QTest::createTouchDevice();
+    QWidget* pad = Pad(screen);
+    QWindow* window = screen->windowHandle();
+    const auto at = [&](QPoint p) { return pad->mapTo(screen, p); };
+    for (const QList<QPoint>& stroke :
+         ink::Place(ink::Medians().value(QStringLiteral("大")), pad->rect().adjusted(8, 8, -8, -8))) {
+        QTest::touchEvent(window, finger).press(0, at(stroke.first()));
+        QPoint last = stroke.first();
+        for (const QPoint& to : stroke.mid(1)) {
+            const int n = std::max(1, int(std::hypot(to.x() - last.x(), to.y() - last.y()) / 6));
+            for (int k = 1; k <= n; ++k)
+                QTest::touchEvent(window, finger).move(0, at(last + (to - last) * k / n));
+            last = to;
+        }
+        QTest::touchEvent(window, finger).release(0, at(last));
+    }
+    Settle();
+    EXPECT_EQ(screen->HandWrite->Strokes().size(), 3);
+    EXPECT_GT(InkPixels(screen), 200);
+    EXPECT_EQ(Candidates(screen).value(0), QStringLiteral("大")) << Candidates(screen).join(' ').toStdString();
+}
+
+// While the pad takes ink no move of the pen is merged away, whatever keeps
+// the station busy; the other screens get their moves merged again.
+TEST_F(HandwritingTest, ThePadKeepsEveryMoveOnlyWhileItIsShown)
+{
+    // Merged as on X11 (the offscreen platform merges nothing).
+    const bool merged = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, true);
+    TFrmOCR* screen = OpenOcr();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents));
+    screen->close();
+    EXPECT_TRUE(WaitFor([] { return QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents); }));
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, merged);
+}
+
+// A touch on a row's singer shows that singer's songs from the first page.
+TEST_F(HandwritingTest, TouchingASingerShowsTheSingersSongs)
+{
+    TFrmOCR* screen = OpenOcr();
+    ASSERT_NE(screen, nullptr);
+    Key(screen, Qt::Key_PageDown);
+    const QString singer = Text(Label(screen, QStringLiteral("songsinger2")));
+    ASSERT_FALSE(singer.isEmpty());
+    Touch(screen, QStringLiteral("songsinger2"));
+    EXPECT_EQ(screen->m_pList->SelPage(), 1);
+    EXPECT_EQ(m_pData->m_pFilter->Criterion(TSongFilter::kSinger), singer);
+    ASSERT_FALSE(Text(Label(screen, QStringLiteral("songsinger0"))).isEmpty());
+    for (int row = 0; row < 10; ++row) {
+        const QString shown = Text(Label(screen, QStringLiteral("songsinger%1").arg(row)));
+        EXPECT_TRUE(shown.isEmpty() || shown.contains(singer)) << row << ": " << shown.toStdString();
+    }
+    EXPECT_TRUE(QueueSongs().isEmpty()) << "the singer's touch ordered the song";
 }
 
 TEST_F(HandwritingTest, TheScreenIsRefusedWhileTheLoaderRuns)
