@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QNetworkInterface>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
@@ -163,7 +164,9 @@ bool TPhoneRemote::Start(quint16 port)
         connect(FrmData, &TFrmData::CatalogueReopened, this,
                 [this] { RunOnServer([](TPhoneServer& server) { server.ReloadCatalogue(); }); });
 
-    m_sHost = HostAddress();
+    m_sHost = PhoneHost();
+    if (m_sHost.isEmpty())
+        m_sHost = HostAddress();
     RenewToken();
     OpenQueueView();
     Publish();
@@ -379,16 +382,44 @@ TPhoneRemote* PhoneRemote()
     return g_pPhoneRemote;
 }
 
-int PhonePort()
+namespace {
+
+// A row of the vod settings as the Setting table has it now (invalid when
+// the row or the catalogue is missing).
+QVariant VodSetting(const char* name)
 {
     if (!FrmData || !FrmData->ado.IsOpen())
-        return 0;
+        return QVariant();
     try {
-        // Read from the Setting table as it is now, with the same number
-        // rules as every other setting.
-        const QVariant value =
-            FrmData->ado.Scalar(QStringLiteral("select value from Setting where type = ? and name = ?"),
-                                {QStringLiteral("vod"), QStringLiteral("PhonePort")});
+        return FrmData->ado.Scalar(QStringLiteral("select value from Setting where type = ? and name = ?"),
+                                   {QStringLiteral("vod"), QLatin1String(name)});
+    } catch (const std::exception&) {
+        return QVariant();
+    }
+}
+
+} // namespace
+
+QString PhoneHost()
+{
+    const QString host = VodSetting("PhoneHost").toString().trimmed();
+    if (host.isEmpty())
+        return QString();
+    // A host name or an IPv4 address, nothing that could bend the address
+    // the code carries.
+    static const QRegularExpression valid(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9.-]{0,251}[A-Za-z0-9])?$"));
+    if (!valid.match(host).hasMatch()) {
+        WriteLog(QStringLiteral("手机点歌: 地址设置PhoneHost不可用: ") + host, true);
+        return QString();
+    }
+    return host;
+}
+
+int PhonePort()
+{
+    try {
+        // Read with the same number rules as every other setting.
+        const QVariant value = VodSetting("PhonePort");
         if (!value.isValid())
             return 0;
         TMemorySettingRows rows;

@@ -70,6 +70,11 @@ private:
 // The setting PhonePort (row vod/PhonePort of the Setting table): the port
 // of the phone remote, 0 (the default) when it is off.
 int PhonePort();
+// The setting PhoneHost (row vod/PhoneHost): the host name or address the
+// room's code gives the phones, for a computer with several networks; empty
+// (the default, or a value that is not a host) takes the first IPv4 address
+// of a network that is up.
+QString PhoneHost();
 // The station's phone remote, started by the start-up when PhonePort is not
 // 0 (null otherwise).
 TPhoneRemote* PhoneRemote();

@@ -168,6 +168,29 @@ TEST(PhoneRemote, OldAndWrongTokensAndALockedRoomAreRefused)
     EXPECT_EQ(room.station().Queue().size(), 1);
 }
 
+TEST(PhoneRemote, TheCodeCarriesTheHostTheVenueSetOrTheNetworksAddress)
+{
+    // A computer with several networks: the venue names the one the phones
+    // reach, and the code, the page and its live connection all use it.
+    {
+        PhoneRoom room({{QStringLiteral("PhoneHost"), QStringLiteral("localhost")}});
+        ASSERT_TRUE(room.Ready());
+        const QString address = room.Address();
+        EXPECT_TRUE(address.startsWith(QStringLiteral("http://localhost:"))) << address.toStdString();
+        Phone phone(address);
+        EXPECT_EQ(phone.Get(QStringLiteral("/api/queue")).status, 200);
+        EXPECT_TRUE(phone.Connect());
+    }
+    // A value that is not a host name is logged and left out: the code keeps
+    // a usable address.
+    PhoneRoom room({{QStringLiteral("PhoneHost"), QStringLiteral("evil.example/x?t=")}});
+    ASSERT_TRUE(room.Ready());
+    const QString address = room.Address();
+    EXPECT_FALSE(address.contains(QStringLiteral("evil"))) << address.toStdString();
+    EXPECT_TRUE(room.station().Log().contains(QStringLiteral("地址设置PhoneHost不可用")));
+    EXPECT_EQ(Phone(address).Get(QStringLiteral("/api/queue")).status, 200);
+}
+
 TEST(PhoneRemote, MalformedAndHostileRequestsGetClearErrorsAndChangeNothing)
 {
     PhoneRoom room;
