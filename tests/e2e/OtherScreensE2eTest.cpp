@@ -16,13 +16,7 @@ TEST(StationE2e, ScreenshotsOfTheOtherFunctionsAndTheAdverts)
     if (shots.isEmpty())
         GTEST_SKIP() << "VOD_SHOTS names no folder";
     QDir().mkpath(shots);
-    const struct
-    {
-        const char* lang;
-        const char* langType;
-        int width, height;
-    } variants[] = {{"zh", "1", 800, 600}, {"en", "0", 800, 600}, {"zh", "1", 1024, 768}, {"en", "0", 1024, 768}};
-    for (const auto& v : variants) {
+    for (const ShotVariant& v : kShotVariants) {
         Station s(300);
         ASSERT_TRUE(s.Ready());
         ASSERT_TRUE(s.SetScreenSize(v.width, v.height));

@@ -154,13 +154,7 @@ TEST(RepairE2e, Screenshots)
     if (shots.isEmpty())
         GTEST_SKIP() << "VOD_SHOTS names no folder";
     QDir().mkpath(shots);
-    const struct
-    {
-        const char* lang;
-        const char* langType;
-        int width, height;
-    } variants[] = {{"zh", "1", 800, 600}, {"en", "0", 800, 600}, {"zh", "1", 1024, 768}, {"en", "0", 1024, 768}};
-    for (const auto& v : variants) {
+    for (const ShotVariant& v : kShotVariants) {
         Station s(300);
         s.SetShotDir(shots);
         ASSERT_TRUE(s.SetScreenSize(v.width, v.height));

@@ -57,6 +57,16 @@ public:
 };
 
 // One queue entry of order.dbf.
+// The languages and skin sizes each screen is pictured in.
+struct ShotVariant
+{
+    const char* lang;     // in file names
+    const char* langType; // the LangType setting
+    int width, height;
+};
+inline constexpr ShotVariant kShotVariants[] = {
+    {"zh", "1", 800, 600}, {"en", "0", 800, 600}, {"zh", "1", 1024, 768}, {"en", "0", 1024, 768}};
+
 struct QueueEntry
 {
     QString songNo, name, playing;
